@@ -1,0 +1,21 @@
+#pragma once
+// Where the system keeps its files on this platform.
+//   application data: $XDG_DATA_HOME (default ~/.local/share) + "/Tavrin ORLO/"
+//   configuration:    $XDG_CONFIG_HOME (default ~/.config) + "/Tavrin ORLO/"
+//   state:            $XDG_STATE_HOME (default ~/.local/state) + "/Tavrin ORLO/"
+//   program folder:   holds skin/, Font/ and DefaultData/ (see ProgramFolder()).
+// Every folder path returned ends with '/'.
+#include <string>
+
+namespace orlo::paths {
+
+std::string AppDataFolder();
+std::string ConfigFolder();
+std::string StateFolder();
+// $ORLO_PROGRAM_DIR when set; else the executable's folder when it holds DefaultData/; else the
+// installed data folder when it exists; else the source tree (a developer build run in place).
+std::string ProgramFolder();
+// Creates the folder and its parents when missing; true when it exists afterwards.
+bool EnsureFolder(const std::string& folder);
+
+}  // namespace orlo::paths

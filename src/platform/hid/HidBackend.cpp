@@ -1,0 +1,47 @@
+#include "platform/hid/HidBackend.h"
+
+#include <mutex>
+
+namespace orlo::hid {
+
+// Defined by the hidraw backend.
+std::shared_ptr<HidBackend> MakeHidrawBackend();
+
+void CompositeBackend::Add(std::shared_ptr<HidBackend> backend) {
+  if (backend) backends_.push_back(std::move(backend));
+}
+
+std::optional<std::vector<std::string>> CompositeBackend::Enumerate() {
+  std::vector<std::string> all;
+  for (auto& b : backends_) {
+    auto paths = b->Enumerate();
+    if (!paths) return std::nullopt;
+    all.insert(all.end(), paths->begin(), paths->end());
+  }
+  return all;
+}
+
+std::unique_ptr<HidDevice> CompositeBackend::Open(const std::string& path, bool read, bool write) {
+  for (auto& b : backends_) {
+    if (auto d = b->Open(path, read, write)) return d;
+  }
+  return nullptr;
+}
+
+namespace {
+std::mutex g_backendMutex;
+std::shared_ptr<HidBackend> g_backend;
+}  // namespace
+
+std::shared_ptr<HidBackend> DefaultBackend() {
+  std::lock_guard lock(g_backendMutex);
+  if (!g_backend) g_backend = MakeHidrawBackend();
+  return g_backend;
+}
+
+void SetDefaultBackend(std::shared_ptr<HidBackend> backend) {
+  std::lock_guard lock(g_backendMutex);
+  g_backend = std::move(backend);
+}
+
+}  // namespace orlo::hid

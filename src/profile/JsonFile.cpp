@@ -1,0 +1,98 @@
+#include "profile/JsonFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "platform/DebugLog.h"
+
+namespace orlo {
+
+std::string CJsonFile::readjsonFile(const std::string& path) const {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  DebugPrintf("readjsonFile 错误吗：：%d\n", f ? 0 : errno);
+  if (!f) return {};
+  std::string text;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return {};
+  // The text ends at the first 0 byte, as a C string would.
+  if (auto zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+  return text;
+}
+
+Json::Value CJsonFile::ReadDocument(const std::string& path) const {
+  std::string text = readjsonFile(path);
+  if (text.empty()) {
+    DebugLine(path);
+    return Json::Value();
+  }
+  Json::Reader reader;
+  Json::Value root;
+  if (!reader.parse(text, root, true)) return Json::Value();
+  return root;
+}
+
+std::string CJsonFile::DocumentText(const Json::Value& document) {
+  Json::StyledWriter writer;
+  std::string styled = writer.write(document) + "\n";
+  std::string out;
+  out.reserve(styled.size() + styled.size() / 16);
+  for (char c : styled) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+int CJsonFile::WriteDocument(const std::string& path, const Json::Value& document) const {
+  const std::string text = DocumentText(document);
+  std::string tmp = path + ".tmpXXXXXX";
+  int fd = mkstemp(tmp.data());
+  if (fd < 0) {
+    DebugPrintf("WriteDocument: cannot create a temporary file beside %s (errno %d)", path.c_str(), errno);
+    return -1;
+  }
+  bool ok = true;
+  size_t done = 0;
+  while (ok && done < text.size()) {
+    ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) ok = false; else done += static_cast<size_t>(w);
+  }
+  // mkstemp creates 0600; documents keep the usual file mode.
+  ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return 0;
+  DebugPrintf("WriteDocument: cannot write %s (errno %d)", path.c_str(), errno);
+  ::unlink(tmp.c_str());
+  return -1;
+}
+
+std::string CJsonFile::MakeTimeStamp() {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  std::time_t t = system_clock::to_time_t(now);
+  int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char buffer[200];
+  std::snprintf(buffer, sizeof buffer, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, ms);
+  return buffer;
+}
+
+std::string CJsonFile::GetFileTitle(const std::string& path) {
+  return std::filesystem::path(path).stem().string();
+}
+
+}  // namespace orlo
