@@ -1,6 +1,7 @@
 #pragma once
-// orloctl's command groups. Each group lives in its own file and registers here through one
-// entry function; main() only parses the global options and picks the group.
+// orloctl's commands. Each command group lives in its own file and registers its commands with a
+// static CtlCommand object; main() parses the global options and dispatches by command word.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,21 @@ struct UsageError {
   std::string message;
 };
 
-// Each returns the process exit code. args[0] is the command word.
-int RunDeviceCommand(const GlobalOptions& options, const std::vector<std::string>& args);
-int RunProfileCommand(const GlobalOptions& options, const std::vector<std::string>& args);
+// args[0] is the command word; the result is the process exit code.
+using CommandFn = std::function<int(const GlobalOptions&, const std::vector<std::string>& args)>;
 
-// Help text of each group, one command per line.
-std::string DeviceCommandsHelp();
-std::string ProfileCommandsHelp();
+struct CommandInfo {
+  std::string word;      // "list", "profile", ...
+  std::string group;     // heading in --help: "Device", "Profile", ...
+  std::string synopsis;  // lines for --help, each "  orloctl ... — what it does"
+  CommandFn run;
+};
+
+// Registers a command at static initialisation: `static CtlCommand c{{"list", "Device", "...", Run}};`
+class CtlCommand {
+ public:
+  explicit CtlCommand(CommandInfo info);
+  static const std::vector<CommandInfo>& All();
+};
 
 }  // namespace orloctl

@@ -1,12 +1,26 @@
 // orloctl: the command-line front end over the same core as the application.
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "CtlCommand.h"
 #include "platform/DebugLog.h"
+
+namespace orloctl {
+
+namespace {
+std::vector<CommandInfo>& Registry() {
+  static std::vector<CommandInfo> commands;
+  return commands;
+}
+}  // namespace
+
+CtlCommand::CtlCommand(CommandInfo info) { Registry().push_back(std::move(info)); }
+const std::vector<CommandInfo>& CtlCommand::All() { return Registry(); }
+
+}  // namespace orloctl
 
 namespace {
 
@@ -20,11 +34,16 @@ void PrintHelp() {
       "                    mousepad, headset\n"
       "  --trace FILE      write the command trace to FILE (also ORLO_TRACE=FILE)\n"
       "\n"
-      "DEVICE is mouse, keyboard, mousepad, headset or a slot number.\n"
-      "\n"
-      "Device commands:\n%s\n"
-      "Profile commands (need no device):\n%s",
-      orloctl::DeviceCommandsHelp().c_str(), orloctl::ProfileCommandsHelp().c_str());
+      "DEVICE is mouse, keyboard, mousepad, headset or a slot number.\n");
+  // Groups in the order their first command registered.
+  std::vector<std::string> groups;
+  std::map<std::string, std::string> text;
+  for (const auto& c : orloctl::CtlCommand::All()) {
+    if (!text.count(c.group)) groups.push_back(c.group);
+    text[c.group] += c.synopsis;
+    if (!c.synopsis.empty() && c.synopsis.back() != '\n') text[c.group] += '\n';
+  }
+  for (const auto& g : groups) std::printf("\n%s commands:\n%s", g.c_str(), text[g].c_str());
 }
 
 }  // namespace
@@ -35,7 +54,7 @@ int main(int argc, char** argv) {
   try {
     for (int i = 1; i < argc; ++i) {
       std::string a = argv[i];
-      if (a == "--help" || a == "-h" || a == "help") {
+      if (args.empty() && (a == "--help" || a == "-h" || a == "help")) {
         PrintHelp();
         return 0;
       }
@@ -52,8 +71,10 @@ int main(int argc, char** argv) {
       return 2;
     }
     if (!options.trace.empty()) orlo::SetTracePath(options.trace);
-    if (args[0] == "profile") return orloctl::RunProfileCommand(options, args);
-    return orloctl::RunDeviceCommand(options, args);
+    for (const auto& c : orloctl::CtlCommand::All()) {
+      if (c.word == args[0]) return c.run(options, args);
+    }
+    throw orloctl::UsageError{"unknown command '" + args[0] + "' (see orloctl --help)"};
   } catch (const orloctl::UsageError& e) {
     std::fprintf(stderr, "orloctl: %s\n", e.message.c_str());
     return 2;
