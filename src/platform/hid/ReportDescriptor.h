@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orlo::hid {
@@ -78,6 +79,9 @@ struct FieldCapsBase {
 
 struct ButtonCaps : FieldCapsBase {
   bool isArray = false;  // elements are indices into the usage range, not one bit per usage
+  // For an array: index (element value minus logicalMin) that selects usageMin. Several caps of
+  // one array item share its bits and split its index space.
+  uint32_t arrayIndexBase = 0;
 };
 
 struct ValueCaps : FieldCapsBase {
@@ -104,10 +108,14 @@ struct TopLevelCollection {
   std::vector<LinkCollectionNode> linkCollections;       // [0] is the collection itself
   std::vector<uint8_t> reportIds;                        // sorted, unique; empty without ids
   bool usesReportIds = false;
+  // Size in bits (report-id byte excluded) of each of this collection's reports, per type.
+  std::vector<std::pair<uint8_t, uint32_t>> reportBits[kReportTypeCount];
 
   const std::vector<ButtonCaps>& Buttons(ReportType t) const { return buttonCaps[static_cast<int>(t)]; }
   const std::vector<ValueCaps>& Values(ReportType t) const { return valueCaps[static_cast<int>(t)]; }
   bool HasReportId(uint8_t id) const;
+  // Bytes of that report with its report-id byte; 0 when the collection has no such report.
+  uint32_t ReportByteLength(ReportType t, uint8_t id) const;
 };
 
 struct ParsedDescriptor {
