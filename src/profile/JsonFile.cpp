@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 
 #include "platform/DebugLog.h"
@@ -38,7 +39,14 @@ Json::Value CJsonFile::ReadDocument(const std::string& path) const {
   }
   Json::Reader reader;
   Json::Value root;
-  if (!reader.parse(text, root, true)) return Json::Value();
+  // The reader throws on text nested deeper than its stack limit; such a file is as unreadable
+  // as any other malformed one.
+  try {
+    if (!reader.parse(text, root, true)) return Json::Value();
+  } catch (const std::exception&) {
+    DebugPrintf("ReadDocument: %s is nested too deeply", path.c_str());
+    return Json::Value();
+  }
   return root;
 }
 
@@ -78,17 +86,30 @@ int CJsonFile::WriteDocument(const std::string& path, const Json::Value& documen
   return -1;
 }
 
-std::string CJsonFile::MakeTimeStamp() {
+std::string CJsonFile::MakeTimeStamp() { return MakeTimeStamp(std::chrono::system_clock::now()); }
+
+std::string CJsonFile::MakeTimeStamp(std::chrono::system_clock::time_point when) {
   using namespace std::chrono;
-  auto now = system_clock::now();
-  std::time_t t = system_clock::to_time_t(now);
-  int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  auto sinceEpoch = duration_cast<milliseconds>(when.time_since_epoch()).count();
+  auto ms = static_cast<int>(((sinceEpoch % 1000) + 1000) % 1000);
+  std::time_t t = system_clock::to_time_t(time_point_cast<seconds>(when - milliseconds(ms)));
   std::tm local{};
   localtime_r(&t, &local);
   char buffer[200];
   std::snprintf(buffer, sizeof buffer, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, ms);
   return buffer;
+}
+
+std::string CJsonFile::MakeUniqueTimeStamp(const std::function<bool(const std::string&)>& isTaken) {
+  auto when = std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now());
+  std::string stamp = MakeTimeStamp(when);
+  // Bounded so a predicate that never frees an id cannot hang the caller.
+  for (int step = 0; isTaken && isTaken(stamp) && step < 100000; ++step) {
+    when += std::chrono::milliseconds(1);
+    stamp = MakeTimeStamp(when);
+  }
+  return stamp;
 }
 
 std::string CJsonFile::GetFileTitle(const std::string& path) {

@@ -7,6 +7,8 @@
 // flushed and renamed over the target, so a crash never leaves a torn document.
 #include <json/json.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 namespace orlo {
@@ -15,7 +17,8 @@ class CJsonFile {
  public:
   // The whole file up to its first 0 byte, or an empty string.
   std::string readjsonFile(const std::string& path) const;
-  // The parsed document, or a null value when the file is missing, empty or not valid JSON.
+  // The parsed document, or a null value when the file is missing, empty or not valid JSON
+  // (never throws, however the text is nested).
   Json::Value ReadDocument(const std::string& path) const;
   // 0 when the document reached the file, -1 when it could not be written (the old file, if
   // any, is then left untouched).
@@ -24,6 +27,10 @@ class CJsonFile {
   static std::string DocumentText(const Json::Value& document);
   // Local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d", e.g. 2024_03_05_14_07_09_042.
   static std::string MakeTimeStamp();
+  static std::string MakeTimeStamp(std::chrono::system_clock::time_point when);
+  // A time stamp for a new id. When the current one is taken (two ids made in one millisecond)
+  // it moves forward by a millisecond until isTaken says it is free; the format stays the same.
+  static std::string MakeUniqueTimeStamp(const std::function<bool(const std::string&)>& isTaken);
   // The file name part of path without folder and extension.
   static std::string GetFileTitle(const std::string& path);
 };
