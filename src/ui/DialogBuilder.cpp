@@ -1,0 +1,41 @@
+#include "ui/DialogBuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+#include "ui/LayoutLoader.h"
+#include "ui/ResourceManager.h"
+
+namespace orlo::ui {
+
+QWidget* CDialogBuilder::Create(const std::string& file, IDialogBuilderCallback* callback,
+                                QWidget* parent) {
+  error_.clear();
+  const std::string path = CResourceManager::GetInstance().ResolveLayout(file);
+  if (path.empty()) {
+    error_ = "layout not found: " + file;
+    return nullptr;
+  }
+  QFile in(QString::fromStdString(path));
+  if (!in.open(QIODevice::ReadOnly)) {
+    error_ = "layout unreadable: " + path;
+    return nullptr;
+  }
+  CLayoutLoader loader(callback);
+  loader.setWorkingDirectory(QDir(QString::fromStdString(CResourceManager::GetInstance().GetResourcePath())));
+  QWidget* root = loader.load(&in, parent);
+  if (!loader.UnknownClasses().isEmpty()) {
+    delete root;
+    error_ = "unknown control class in " + path + ": " +
+             loader.UnknownClasses().join(QLatin1String(", ")).toStdString();
+    return nullptr;
+  }
+  if (root == nullptr) {
+    error_ = "layout invalid: " + path + ": " + loader.errorString().toStdString();
+    return nullptr;
+  }
+  return root;
+}
+
+}  // namespace orlo::ui
