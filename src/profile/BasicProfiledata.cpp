@@ -207,6 +207,7 @@ std::vector<KeyAssign> CBasicProfiledata::ReadKeyList(Json::Value* section) {
 }
 
 void CBasicProfiledata::WriteKeyList(Json::Value& section, const std::vector<KeyAssign>& list) {
+  if (list.empty()) return;
   if (!section.isObject()) section = Json::Value(Json::objectValue);
   Json::Value& keys = json::Slot(section, "KeyList");
   for (size_t i = 0; i < list.size(); ++i) {
