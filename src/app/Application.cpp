@@ -1,0 +1,182 @@
+#include "app/Application.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/CustomControls.h"
+#include "app/DeviceManagerSeam.h"
+#include "app/MainWnd.h"
+#include "app/SimulatedDevices.h"
+#include "platform/DebugLog.h"
+#include "platform/Paths.h"
+#include "platform/bus/DBusBus.h"
+#include "platform/bus/RegisteredMessages.h"
+#include "platform/bus/SingleInstance.h"
+#include "ui/ResourceManager.h"
+
+namespace orlo {
+
+namespace {
+
+void PrintUsage() {
+  std::printf(
+      "usage: orlo [--simulate LIST] [--screenshot FILE]\n"
+      "  --simulate LIST    use simulated devices (comma-separated: mouse, mouse-receiver,\n"
+      "                     keyboard, keyboard-receiver, mousepad, headset)\n"
+      "  --screenshot FILE  save a PNG of the main window once it is shown, then exit\n");
+}
+
+bool HaveDisplay() {
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* s = std::getenv(v);
+    if (s && *s) return true;
+  }
+  return false;
+}
+
+// SIGTERM and SIGINT end the program the orderly way, through the main window's exit.
+int g_signalPipe[2] = {-1, -1};
+void OnSignal(int) {
+  char c = 1;
+  [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+class CPrivateFonts {
+ public:
+  void LoadAll(const std::string& programFolder) {
+    for (const auto& rel : PrivateFontFiles()) {
+      // A missing or unreadable font is skipped; the system fonts stand in.
+      ids_.push_back(QFontDatabase::addApplicationFont(QString::fromStdString(programFolder + rel)));
+    }
+  }
+  ~CPrivateFonts() {
+    for (auto it = ids_.rbegin(); it != ids_.rend(); ++it) {
+      if (*it >= 0) QFontDatabase::removeApplicationFont(*it);
+    }
+  }
+
+ private:
+  std::vector<int> ids_;
+};
+
+}  // namespace
+
+const std::vector<std::string>& PrivateFontFiles() {
+  static const std::vector<std::string> files = {
+      "Font/Simplified_Chinese.ttf", "Font/Deradode-Regular.otf",
+      "Font/NotoSansThai-Regular.ttf", "Font/NotoSansCJKtc-Regular.otf"};
+  return files;
+}
+
+AppArguments ParseAppArguments(int argc, char** argv) {
+  AppArguments a;
+  for (int i = 1; i < argc; ++i) {
+    std::string s = argv[i];
+    if (s == "--help" || s == "-h") {
+      a.help = true;
+    } else if ((s == "--simulate" || s == "--screenshot") && i + 1 < argc) {
+      (s == "--simulate" ? a.simulate : a.screenshot) = argv[++i];
+    } else if (s.rfind("--simulate=", 0) == 0) {
+      a.simulate = s.substr(11);
+    } else if (s.rfind("--screenshot=", 0) == 0) {
+      a.screenshot = s.substr(13);
+    } else {
+      a.ignored.push_back(s);
+    }
+  }
+  return a;
+}
+
+int RunApplication(int argc, char** argv) {
+  const AppArguments args = ParseAppArguments(argc, argv);
+  if (args.help) {
+    PrintUsage();
+    return 0;
+  }
+  for (const auto& s : args.ignored) std::fprintf(stderr, "orlo: ignoring argument '%s'\n", s.c_str());
+
+  const uint32_t instanceMessage = bus::RegisterWindowMessage(bus::kInstanceName);
+  DebugPrintf("软件标示：%d", instanceMessage);
+
+  bus::SingleInstance guard;
+  if (guard.state() == bus::SingleInstance::State::AlreadyRuns) {
+    // Wake the running instance and leave; no window, no display needed.
+    QCoreApplication core(argc, argv);
+    bus::DBusBus bus;
+    if (bus.Broadcast(instanceMessage, 0, 1)) bus.Flush();
+    std::printf("Tavrin ORLO is already running; brought it to the front.\n");
+    return 0;
+  }
+
+  if (!HaveDisplay()) {
+    std::fprintf(stderr, "orlo: no display (set DISPLAY, or run under xvfb-run)\n");
+    return 0;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Tavrin ORLO");
+  const std::string programFolder = paths::ProgramFolder();
+  CPrivateFonts fonts;
+  fonts.LoadAll(programFolder);
+
+  if (!args.simulate.empty()) {
+    std::string error;
+    if (InstallSimulatedDevices(args.simulate, &error)) {
+      std::printf("simulated devices: %s\n", args.simulate.c_str());
+    } else {
+      std::fprintf(stderr, "orlo: --simulate %s: %s\n", args.simulate.c_str(), error.c_str());
+    }
+  }
+
+  auto& resources = ui::CResourceManager::GetInstance();
+  resources.SetResourcePath(programFolder + "skin/");
+  resources.LoadResource("res.xml");
+  RegisterCustomControls();
+  (void)bus::Messages();
+  ApplySkinStyle(app);
+
+  bus::DBusBus bus;
+  MainWindowOptions options;
+  options.screenshotPath = args.screenshot;
+  auto* window = new CMainWnd(&bus, std::make_unique<CNoDeviceManager>(), options);
+  window->resize(800, 572);
+  if (!window->Create("Tavrin ORLO", window)) {
+    std::fprintf(stderr, "orlo: the main window layout could not be built\n");
+    delete window;
+    return 0;
+  }
+  window->resize(800, 572);
+  window->CenterWindow();
+  window->SendNotify(window->Root(), "windowinit");
+
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+      char c;
+      [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
+      window->Exit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+  }
+
+  app.exec();
+
+  delete window;
+  return 0;
+}
+
+}  // namespace orlo

@@ -1,0 +1,56 @@
+#pragma once
+// What the main window needs of the device manager and of a device, as interfaces: the device
+// manager itself (slots, scan, tabs and pages) arrives with its own work and plugs in here.
+#include <cstdint>
+#include <functional>
+
+namespace orlo {
+
+class CStopSignal;
+class CUiHandoff;
+
+// A device whose lighting the main window drives directly (game lighting, light control).
+class ILightTarget {
+ public:
+  virtual ~ILightTarget() = default;
+  // Byte 0 of the device's light effect record: its lighting mode.
+  virtual int LightMode() const = 0;
+  // Modes this device has; others are refused.
+  virtual bool HasLightMode(int mode) const = 0;
+  // Puts `mode` into the effect record and runs the device's save-and-apply sequence.
+  virtual void ApplyLightMode(int mode, int screenWidth, int screenHeight) = 0;
+};
+
+class IDeviceManager {
+ public:
+  virtual ~IDeviceManager() = default;
+  // Window-init step: copy the catalogue, create the start-up devices.
+  virtual void Initialise() = 0;
+  // One pass of the scan thread: bind and free slots, handing arrivals and removals to the UI
+  // thread with handoff.Send(…, stop). Runs on the scan thread.
+  virtual void ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) = 0;
+  // Body of the lighting-synchronisation thread; returns when stop is set.
+  virtual void LightSyncThread(const CStopSignal& stop) { (void)stop; }
+  virtual int LinkedDeviceCount() const = 0;
+  // The device of the visible, selected tab, or null.
+  virtual ILightTarget* SelectedLightTarget() = 0;
+  // Light-control state (1 this program drives the lighting, 0 it leaves it) for every device.
+  virtual void SetLightControl(int state) = 0;
+  virtual void SetWindowActive(bool active) = 0;
+  // The main window was shown (false) or hidden (true).
+  virtual void SetWindowHidden(bool hidden) = 0;
+};
+
+// Until the device layer is wired in: no slots, so a scan pass finds nothing.
+class CNoDeviceManager : public IDeviceManager {
+ public:
+  void Initialise() override {}
+  void ScanPass(const CUiHandoff&, const CStopSignal&) override {}
+  int LinkedDeviceCount() const override { return 0; }
+  ILightTarget* SelectedLightTarget() override { return nullptr; }
+  void SetLightControl(int) override {}
+  void SetWindowActive(bool) override {}
+  void SetWindowHidden(bool) override {}
+};
+
+}  // namespace orlo

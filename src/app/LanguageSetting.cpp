@@ -1,0 +1,91 @@
+#include "app/LanguageSetting.h"
+
+#include <json/json.h>
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+#include <fstream>
+#include <sstream>
+
+#include "platform/DebugLog.h"
+#include "platform/Paths.h"
+
+namespace orlo {
+
+namespace {
+constexpr const char* kKey = "LANGUAGE";
+}
+
+CLanguageSetting::CLanguageSetting(std::string iniPath)
+    : iniPath_(iniPath.empty() ? DefaultIniPath() : std::move(iniPath)) {}
+
+std::string CLanguageSetting::DefaultIniPath() { return paths::ConfigFolder() + "settings.ini"; }
+
+bool CLanguageSetting::LoadConfig(const std::string& configPath) {
+  languages_.clear();
+  std::ifstream in(configPath, std::ios::binary);
+  if (!in) return false;
+  std::stringstream text;
+  text << in.rdbuf();
+  Json::Value root;
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  const std::string s = text.str();
+  if (!reader->parse(s.data(), s.data() + s.size(), &root, &errors)) return false;
+  if (!root.isObject() || !root["Language"].isArray()) return false;
+  for (const auto& item : root["Language"]) {
+    LanguageEntry e;
+    if (item.isObject()) {
+      if (item["Language_name"].isString()) e.name = item["Language_name"].asString();
+      if (item["Language_file"].isString()) e.file = item["Language_file"].asString();
+      if (item["Language_ID"].isIntegral()) e.id = item["Language_ID"].asInt64();
+    }
+    languages_.push_back(std::move(e));
+  }
+  return true;
+}
+
+const LanguageEntry* CLanguageSetting::At(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= languages_.size()) return nullptr;
+  return &languages_[static_cast<size_t>(index)];
+}
+
+long long CLanguageSetting::ReadValue() const {
+  QSettings ini(QString::fromStdString(iniPath_), QSettings::IniFormat);
+  bool ok = false;
+  long long v = ini.value(kKey).toLongLong(&ok);
+  return ok ? v : kUnreadValue;
+}
+
+bool CLanguageSetting::WriteValue(long long id) const {
+  auto slash = iniPath_.rfind('/');
+  if (slash != std::string::npos) paths::EnsureFolder(iniPath_.substr(0, slash + 1));
+  QSettings ini(QString::fromStdString(iniPath_), QSettings::IniFormat);
+  ini.setValue(kKey, id);
+  ini.sync();
+  if (ini.status() != QSettings::NoError) return false;
+  DebugLine("写成功！");
+  return true;
+}
+
+int CLanguageSetting::StartupIndex() const {
+  const long long value = ReadValue();
+  for (size_t i = 0; i < languages_.size(); ++i) {
+    if (languages_[i].id == value) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+std::optional<std::string> FontFaceForLanguageSwitch(int current, int next) {
+  if (next == 15) return std::string("Noto Sans Thai");
+  if (next == 0) return std::string("汉仪菱心体简");
+  if (next == 2) return std::string("Noto Sans CJK TC Regular");
+  if (current == 15 || current == 0 || current == 2 || current < 0) {
+    return std::string("Verdana Unicode MS");
+  }
+  return std::nullopt;
+}
+
+}  // namespace orlo

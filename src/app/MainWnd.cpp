@@ -1,0 +1,474 @@
+#include "app/MainWnd.h"
+
+#include <QAction>
+#include <cstdint>
+#include <cstdio>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDBusConnection>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "app/DeviceManagerSeam.h"
+#include "app/DivuRudoReport.h"
+#include "platform/DebugLog.h"
+#include "platform/Paths.h"
+#include "platform/bus/MessageBus.h"
+#include "platform/bus/RegisteredMessages.h"
+#include "ui/LanguageStore.h"
+#include "ui/ResourceManager.h"
+
+namespace orlo {
+
+namespace {
+constexpr const char* kAudioCaptureTitle = "Tavrin ORLOAUDIORECORD";
+
+QString SkinFile(const std::string& relative) {
+  return QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile(relative));
+}
+}  // namespace
+
+int ChooseLayoutDpi(int monitorWidth, int monitorHeight) {
+  return (monitorWidth > 1500 && monitorHeight > 960) ? 144 : 96;
+}
+
+CMainWnd::CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices,
+                   MainWindowOptions options)
+    : ui::CWindowUI(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      bus_(bus),
+      devices_(devices ? std::move(devices) : std::make_unique<CNoDeviceManager>()),
+      options_(std::move(options)),
+      handoff_(this),
+      light_(
+          [this](int state) { devices_->SetLightControl(state); },
+          [this](int state) {
+            if (bus_) bus_->Broadcast(bus::Messages().lightControlNotify, 1, state);
+          },
+          [this](int state) { SetLightButtonText(state); }),
+      game_([this](int ms) { ArmTimer(kTimerGameRestore, ms); }),
+      language_(options_.languageIniPath) {
+  setObjectName("MainWnd");
+  if (bus_) {
+    bus_->SetMessageHandler([this](uint32_t id, int64_t w, int64_t l) { OnRegisteredMessage(id, w, l); });
+    bus_->SetDataHandler([this](int64_t w, uint32_t kind, const std::vector<uint8_t>& data) {
+      OnDataBlock(w, kind, data);
+    });
+  }
+}
+
+CMainWnd::~CMainWnd() {
+  if (bus_) {
+    bus_->SetMessageHandler({});
+    bus_->SetDataHandler({});
+  }
+  // Threads may still hand work to this window; they are stopped before the members go.
+  workers_.StopAll();
+}
+
+void CMainWnd::InitWindow() {
+  DebugLine("InitWindow");
+  ui::CLanguageStore::GetInstance().LoadLanguage("lan_cn.xml");
+  closeBtn_ = FindControl("closebtn");
+  maxBtn_ = FindControl("maxbtn");
+  restoreBtn_ = FindControl("restorebtn");
+  minBtn_ = FindControl("minbtn");
+  skinBtn_ = FindControl("skinbtn");
+  gameModeBtn_ = FindControl("gamemodebtn");
+  cloudBtn_ = FindControl("cloudbtn");
+  smartEyesBtn_ = FindControl("smarteyesbtn");
+  setBtn_ = FindControl("setbtn");
+  // The window has one fixed size per DPI: no maximise.
+  if (maxBtn_) maxBtn_->hide();
+  if (restoreBtn_) restoreBtn_->hide();
+  QIcon icon(SkinFile("common/app_icon.png"));
+  setWindowIcon(icon);
+  if (bus_) bus_->Publish(bus::kInstanceName);
+  CreateTray();
+}
+
+QWidget* CMainWnd::CreateControl(const std::string& /*className*/, QWidget* /*parent*/) {
+  // The device classes and the page items come with the device manager and the pages.
+  return nullptr;
+}
+
+void CMainWnd::CreateTray() {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    DebugLine("no system tray: the window's close button ends the program");
+    return;
+  }
+  tray_ = new QSystemTrayIcon(windowIcon(), this);
+  tray_->setToolTip(QStringLiteral("Tavrin ORLO"));
+  trayMenu_ = new QMenu(this);
+  trayMenu_->setObjectName("tray_menu");
+  for (const char* item : {"setwnd_menu", "about_menu", "exit"}) {
+    QAction* a = trayMenu_->addAction(QString::fromStdString(ui::TextOf(item)));
+    a->setObjectName(item);
+    std::string name = item;
+    connect(a, &QAction::triggered, this, [this, name] { OnMenuCommand(name); });
+  }
+  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+    if (r == QSystemTrayIcon::Trigger) OnPrivateMessage(kMsgTray, 0, 514);
+    if (r == QSystemTrayIcon::Context) OnPrivateMessage(kMsgTray, 0, 517);
+  });
+  tray_->show();
+}
+
+void CMainWnd::ShowTrayMenu() {
+  if (!trayMenu_) return;
+  for (QAction* a : trayMenu_->actions()) a->setText(QString::fromStdString(ui::TextOf(a->objectName().toStdString())));
+  // Kept inside the screen that holds the cursor, whichever edge the panel is on.
+  QPoint at = QCursor::pos();
+  if (QScreen* s = QGuiApplication::screenAt(at)) {
+    QRect area = s->availableGeometry();
+    QSize size = trayMenu_->sizeHint();
+    if (at.y() + size.height() > area.bottom()) at.setY(at.y() - size.height());
+    if (at.x() + size.width() > area.right()) at.setX(at.x() - size.width());
+  }
+  trayMenu_->popup(at);
+}
+
+void CMainWnd::WindowInit() {
+  if (initDone_) return;
+  initDone_ = true;
+  // Other programs learn that this program drives the lighting.
+  light_.AnnounceStart();
+  // Language.
+  language_.LoadConfig(paths::ProgramFolder() + "DefaultData/Language.config");
+  SwitchLanguage(language_.StartupIndex());
+  devices_->Initialise();
+  if (QScreen* s = QGuiApplication::primaryScreen()) {
+    screenWidth_ = s->size().width();
+    screenHeight_ = s->size().height();
+  }
+  game_.SetScreenSize(screenWidth_, screenHeight_);
+  hide();
+  workers_.Start(CWorkerRecords::kScanRecord, [this](const CStopSignal& stop) {
+    bool firstPass = true;
+    for (;;) {
+      if (stop.Wait(std::chrono::milliseconds(1))) {
+        DebugLine("抓取设备线程设定退出");
+        return;
+      }
+      devices_->ScanPass(handoff_, stop);
+      if (firstPass) {
+        firstPass = false;
+        const uint32_t instance = bus::Messages().instance;
+        handoff_.Post([this, instance] { OnRegisteredMessage(instance, 0, 0); });
+      }
+      if (stop.Wait(std::chrono::milliseconds(100))) {
+        DebugLine("抓取设备线程设定退出");
+        return;
+      }
+    }
+  });
+  workers_.Start(CWorkerRecords::kLightSyncRecord,
+                 [this](const CStopSignal& stop) { devices_->LightSyncThread(stop); });
+  ArmTimer(kTimerLayout, 100);
+  // Suspend and resume, when the machine has a login manager on the system bus.
+  QDBusConnection system = QDBusConnection::systemBus();
+  if (system.isConnected()) {
+    system.connect("org.freedesktop.login1", "/org/freedesktop/login1",
+                   "org.freedesktop.login1.Manager", "PrepareForSleep", this,
+                   SLOT(OnPrepareForSleep(bool)));
+  }
+}
+
+void CMainWnd::ArmTimer(int id, int ms) { SetTimer(Root() ? Root() : this, id, ms); }
+
+void CMainWnd::Notify(ui::TNotifyUI& msg) {
+  if (msg.sType == ui::notify::kWindowInit) {
+    WindowInit();
+    return;
+  }
+  if (msg.sType == ui::notify::kTimer) {
+    // Timers wait while the machine sleeps; they fire again after the resume.
+    if (!Awake()) return;
+    const int id = static_cast<int>(msg.wParam);
+    switch (id) {
+      case kTimerLayout:
+        KillTimer(msg.pSender, id);
+        LayoutStep();
+        update();
+        break;
+      case kTimerTrayMenu:
+        KillTimer(msg.pSender, id);
+        ShowTrayMenu();
+        break;
+      case kTimerProfileSwitch:
+        KillTimer(msg.pSender, id);
+        break;
+      case kTimerGameRestore:
+        KillTimer(msg.pSender, id);
+        game_.OnRestoreTimer();
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  if (msg.sType == ui::notify::kClick) {
+    const std::string& n = msg.sSenderName;
+    if (n == "closebtn") {
+      if (tray_) {
+        hide();
+        devices_->SetWindowHidden(true);
+      } else {
+        Exit();
+      }
+    } else if (n == "minbtn") {
+      showMinimized();
+    } else if (n == "control_light_status") {
+      SetLightControl(light_.State() ? 0 : 1);
+    } else if (n == "setbtn") {
+      OnPrivateMessage(kMsgOpenSettings, 0, 0);
+    }
+  }
+}
+
+void CMainWnd::OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam) {
+  const bus::RegisteredMessages& m = bus::Messages();
+  if (id == m.instance) {
+    BringToFront();
+  } else if (id == m.updateStatus) {
+    // Goes to the settings window while it is open; it comes with the update service.
+  } else if (id == m.lightControlSet) {
+    light_.OnSetMessage(wParam, lParam);
+  } else if (id == m.divuRudoReport) {
+    SendDivuRudoReport();
+  } else if (m.IsGame(id)) {
+    if (!Awake()) return;
+    game_.OnGameMessage(devices_->SelectedLightTarget(), wParam, lParam);
+  } else if (m.IsHook(id) || m.IsMouse(id)) {
+    if (!Awake()) return;
+    // Key capture and macro recording arrive with the input hooks.
+  }
+}
+
+void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<uint8_t>& data) {
+  if (!Awake()) return;
+  if (audio_.Accept(kind, data) == CAudioInbox::Result::Refused) {
+    DebugPrintf("data block of kind %u and %zu bytes refused", kind, data.size());
+  }
+}
+
+void CMainWnd::OnPrivateMessage(uint32_t message, int64_t wParam, int64_t lParam) {
+  if (!Awake()) return;
+  switch (message) {
+    case kMsgTray:
+      if (lParam == 514) ToggleFromTray();
+      if (lParam == 517) ArmTimer(kTimerTrayMenu, 10);
+      break;
+    case kMsgLanguageChanged:
+      if (wParam >= 0 && wParam <= INT32_MAX) SwitchLanguage(static_cast<int>(wParam));
+      break;
+    case kMsgShowProgress:
+      if (QWidget* p = FindControl("setting_progress")) p->show();
+      break;
+    case kMsgUpdateCheckEnded:
+      if (setBtn_) setBtn_->setProperty("foreimage", QString());
+      break;
+    case kMsgOpenSettings:
+      DebugLine("settings window: not available in this build");
+      break;
+    case 1224:
+      DebugLine("1224");
+      break;
+    default:
+      break;
+  }
+}
+
+void CMainWnd::OnMenuCommand(const std::string& item) {
+  if (item == "exit") {
+    Exit();
+  } else if (item == "setwnd_menu") {
+    OnPrivateMessage(kMsgOpenSettings, 0, 0);
+  } else if (item == "about_menu") {
+    DebugLine("about window: not available in this build");
+  }
+}
+
+void CMainWnd::SetNoDeviceVisible(bool visible) {
+  if (QWidget* w = FindControl("No_device_Link")) {
+    if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) {
+      if (visible) stack->setCurrentWidget(w);
+    }
+    w->setVisible(visible);
+  }
+}
+
+void CMainWnd::BringToFront() {
+  SetNoDeviceVisible(devices_->LinkedDeviceCount() == 0);
+  devices_->SetWindowHidden(false);
+  showNormal();
+  raise();
+  activateWindow();
+  shownOnce_ = true;
+  DebugLine("main window brought to front");
+  emit BroughtToFront();
+  MaybeTakeScreenshot();
+}
+
+void CMainWnd::ToggleFromTray() {
+  if (isVisible() && !isMinimized()) {
+    hide();
+    devices_->SetWindowHidden(true);
+    return;
+  }
+  LayoutStep();
+  BringToFront();
+  update();
+}
+
+void CMainWnd::LayoutStep() {
+  QScreen* s = screen();
+  if (QScreen* near = QGuiApplication::screenAt(frameGeometry().center())) s = near;
+  const QSize monitor = s ? s->size() : QSize(1280, 1024);
+  dpi_ = ChooseLayoutDpi(monitor.width(), monitor.height());
+  resize(1000 * dpi_ / 96, 640 * dpi_ / 96);
+  CenterWindow();
+  laidOut_ = true;
+  emit LaidOut();
+  MaybeTakeScreenshot();
+}
+
+void CMainWnd::SwitchLanguage(int index) {
+  if (index == languageIndex_) return;
+  const LanguageEntry* entry = language_.At(index);
+  // Without a language list only the first position exists (texts stay as loaded).
+  if (!entry && !(language_.Languages().empty() && index == 0)) {
+    DebugPrintf("language %d is not in the list", index);
+    return;
+  }
+  if (auto face = FontFaceForLanguageSwitch(languageIndex_, index)) {
+    QFont f = QApplication::font();
+    f.setFamilies({QString::fromStdString(*face), f.family()});
+    QApplication::setFont(f);
+  }
+  languageIndex_ = index;
+  if (entry) {
+    auto& store = ui::CLanguageStore::GetInstance();
+    store.SetLanguage(entry->name);
+    store.LoadLanguage(entry->file);
+    store.ReloadText();
+    language_.WriteValue(entry->id);
+  }
+  SetLightButtonText(light_.State());
+  update();
+}
+
+void CMainWnd::SetLightButtonText(int state) {
+  if (QWidget* b = FindControl("control_light_status")) {
+    ui::CLanguageStore::GetInstance().SetControlText(
+        b, state ? "control_light_text_1" : "control_light_text_0", true);
+    b->setProperty("lightControl", state);
+    b->style()->unpolish(b);
+    b->style()->polish(b);
+  }
+}
+
+void CMainWnd::SetLightControl(int state) { light_.Set(state); }
+
+void CMainWnd::OnSuspend() { light_.Suspend(); }
+
+void CMainWnd::OnResume() { light_.Resume(); }
+
+void CMainWnd::OnPrepareForSleep(bool start) {
+  if (start) {
+    OnSuspend();
+  } else {
+    OnResume();
+  }
+}
+
+void CMainWnd::SendDivuRudoReport() {
+  if (!bus_ || !bus_->PeerPresent(kDivuRudoTitle)) return;
+  bus_->SendData(kDivuRudoTitle, static_cast<int64_t>(winId()), kDivuRudoDataKind,
+                 BuildDivuRudoBlock(UpdateTableIntegers()));
+}
+
+void CMainWnd::MaybeTakeScreenshot() {
+  if (options_.screenshotPath.empty() || screenshotTaken_ || !shownOnce_ || !laidOut_) return;
+  screenshotTaken_ = true;
+  // Let the first paint after the layout step settle.
+  QTimer::singleShot(300, this, [this] {
+    const QString path = QString::fromStdString(options_.screenshotPath);
+    if (grab().save(path, "PNG")) {
+      std::printf("screenshot: %s\n", options_.screenshotPath.c_str());
+    } else {
+      std::fprintf(stderr, "orlo: cannot write %s\n", options_.screenshotPath.c_str());
+    }
+    std::fflush(stdout);
+    Exit();
+  });
+}
+
+void CMainWnd::Exit() {
+  if (destroyed_) return;
+  // The auxiliary windows (settings, music, about) are children and close with this one.
+  OnDestroy();
+  QWidget::close();
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+  if (destroyed_) {
+    event->accept();
+    return;
+  }
+  // Closed from outside (window manager, session end): as the close button.
+  event->ignore();
+  if (tray_) {
+    hide();
+    devices_->SetWindowHidden(true);
+  } else {
+    Exit();
+  }
+}
+
+void CMainWnd::OnDestroy() {
+  destroyed_ = true;
+  if (tray_) {
+    tray_->hide();
+    delete tray_;
+    tray_ = nullptr;
+  }
+  DebugLine("退出测试");
+  hide();
+  workers_.StopAll();
+  // The audio-capture program is told to stop, after the threads.
+  if (bus_ && bus_->PeerPresent(kAudioCaptureTitle)) {
+    for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
+  }
+  QCoreApplication::exit(0);
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) {
+    windowActive_ = isActiveWindow();
+    devices_->SetWindowActive(windowActive_);
+  }
+  ui::CWindowUI::changeEvent(event);
+}
+
+void CMainWnd::enterEvent(QEnterEvent* event) {
+  DebugLine("鼠标移入");
+  devices_->SetWindowActive(true);
+  ui::CWindowUI::enterEvent(event);
+}
+
+void CMainWnd::leaveEvent(QEvent* event) {
+  DebugLine("鼠标移出");
+  devices_->SetWindowActive(false);
+  ui::CWindowUI::leaveEvent(event);
+}
+
+}  // namespace orlo

@@ -1,0 +1,161 @@
+#pragma once
+// The program's main window: its layout, window-init, visibility, layout step, tray, timers,
+// the messages of other programs, language, light-control state, game lighting, suspend and
+// resume, and the orderly shutdown of its worker threads.
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "app/AudioInbox.h"
+#include "app/GameLighting.h"
+#include "app/LanguageSetting.h"
+#include "app/LightControl.h"
+#include "app/UiHandoff.h"
+#include "app/WorkerRecords.h"
+#include "ui/DialogBuilder.h"
+#include "ui/WindowUI.h"
+
+class QSystemTrayIcon;
+class QMenu;
+
+namespace orlo {
+
+namespace bus {
+class MessageBus;
+}
+class IDeviceManager;
+
+// Private message numbers other parts send to the main window.
+enum MainWindowMessage : uint32_t {
+  kMsgTray = 1025,
+  kMsgKeyCapture = 1054,
+  kMsgMenuCommand = 1145,
+  kMsgShowProgress = 3072,
+  kMsgLanguageChanged = 3089,
+  kMsgDeviceArrived = 3090,
+  kMsgDeviceRemoved = 3091,
+  kMsgOpenSettings = 3093,
+  kMsgUpdateCheckEnded = 3094,
+  kMsgWirelessState = 3331,
+};
+
+// Timer ids of the window.
+enum MainWindowTimer : int {
+  kTimerLayout = 1011,
+  kTimerTrayMenu = 1032,
+  kTimerProfileSwitch = 1055,
+  kTimerGameRestore = 1066,
+};
+
+// DPI of the layout step: 144 on a monitor wider than 1500 and taller than 960 pixels, else 96.
+int ChooseLayoutDpi(int monitorWidth, int monitorHeight);
+
+struct MainWindowOptions {
+  std::string screenshotPath;  // save a PNG once shown and laid out, then exit
+  std::string languageIniPath; // empty: the configuration folder's file
+};
+
+class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
+  Q_OBJECT
+ public:
+  CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices,
+           MainWindowOptions options = {});
+  ~CMainWnd() override;
+
+  std::string GetWindowClassName() const override { return "MainWnd"; }
+  std::string GetSkinFile() const override { return "XML_MAIN"; }
+  void InitWindow() override;
+  void Notify(ui::TNotifyUI& msg) override;
+  QWidget* CreateControl(const std::string& className, QWidget* parent) override;
+
+  // Window-init: runs once; the window stays hidden until the first scan pass is done.
+  void WindowInit();
+  // A registered message from another program or from this program's own parts.
+  void OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam);
+  // A data block from another program.
+  void OnDataBlock(int64_t wParam, uint32_t kind, const std::vector<uint8_t>& data);
+  // A private message (numbers above).
+  void OnPrivateMessage(uint32_t message, int64_t wParam, int64_t lParam);
+  void OnMenuCommand(const std::string& item);
+
+  void BringToFront();
+  void ToggleFromTray();
+  void LayoutStep();
+  // Switches to language `index` of Language.config; nothing when it is the current one or not
+  // in the list.
+  void SwitchLanguage(int index);
+  void SetLightControl(int state);
+  void OnSuspend();
+  void OnResume();
+  // Closes the auxiliary windows, then the main window (which ends the program).
+  void Exit();
+
+  int LanguageIndex() const { return languageIndex_; }
+  int Dpi() const { return dpi_; }
+  bool Awake() const { return light_.Awake(); }
+  int LightControlState() const { return light_.State(); }
+  const CAudioInbox& Audio() const { return audio_; }
+  const CLanguageSetting& Language() const { return language_; }
+  bool WindowInitDone() const { return initDone_; }
+  bool ShownOnce() const { return shownOnce_; }
+
+ Q_SIGNALS:
+  // Emitted after the layout step, and after BringToFront.
+  void LaidOut();
+  void BroughtToFront();
+
+ private Q_SLOTS:
+  void OnPrepareForSleep(bool start);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void OnDestroy();
+  void CreateTray();
+  void ShowTrayMenu();
+  void SendDivuRudoReport();
+  void SetLightButtonText(int state);
+  void SetNoDeviceVisible(bool visible);
+  void MaybeTakeScreenshot();
+  void ArmTimer(int id, int ms);
+
+  bus::MessageBus* bus_;
+  std::unique_ptr<IDeviceManager> devices_;
+  MainWindowOptions options_;
+  CUiHandoff handoff_;
+  CWorkerRecords workers_;
+  CLightControl light_;
+  CGameLighting game_;
+  CAudioInbox audio_;
+  CLanguageSetting language_;
+
+  QWidget* closeBtn_ = nullptr;
+  QWidget* maxBtn_ = nullptr;
+  QWidget* restoreBtn_ = nullptr;
+  QWidget* minBtn_ = nullptr;
+  QWidget* skinBtn_ = nullptr;
+  QWidget* gameModeBtn_ = nullptr;
+  QWidget* cloudBtn_ = nullptr;
+  QWidget* smartEyesBtn_ = nullptr;
+  QWidget* setBtn_ = nullptr;
+
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+
+  bool initDone_ = false;
+  bool destroyed_ = false;
+  bool shownOnce_ = false;
+  bool laidOut_ = false;
+  bool screenshotTaken_ = false;
+  bool windowActive_ = false;
+  int languageIndex_ = -1;
+  int dpi_ = 96;
+  int screenWidth_ = 0;
+  int screenHeight_ = 0;
+};
+
+}  // namespace orlo
