@@ -15,7 +15,7 @@ namespace orlo::test {
 class TempDataHome : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/orlo-macro-XXXXXX";
+    char pattern[] = "/tmp/orlo-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root_ = pattern;
     setenv("XDG_DATA_HOME", root_.c_str(), 1);
