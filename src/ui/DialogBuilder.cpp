@@ -35,6 +35,12 @@ QWidget* CDialogBuilder::Create(const std::string& file, IDialogBuilderCallback*
     error_ = "layout invalid: " + path + ": " + loader.errorString().toStdString();
     return nullptr;
   }
+  // Containers that carry a style role paint the background the style sheet gives them.
+  const auto all = root->findChildren<QWidget*>();
+  for (QWidget* w : all) {
+    if (w->property("role").isValid()) w->setAttribute(Qt::WA_StyledBackground, true);
+  }
+  if (root->property("role").isValid()) root->setAttribute(Qt::WA_StyledBackground, true);
   return root;
 }
 

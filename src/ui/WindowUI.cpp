@@ -11,6 +11,7 @@
 
 #include "platform/DebugLog.h"
 #include "ui/DialogBuilder.h"
+#include "ui/DpiManager.h"
 #include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
 #include "ui/TimerService.h"
@@ -44,6 +45,7 @@ bool CWindowUI::BuildLayout(IDialogBuilderCallback* callback) {
   if (root_->size().isValid() && !root_->size().isEmpty()) resize(root_->size());
   CNotifyBridge::Instance().Attach(this);
   CLanguageStore::GetInstance().ApplyTexts(this);
+  CDpiManager::ApplyTo(this);
   return true;
 }
 
