@@ -8,7 +8,10 @@
 #include <stdexcept>
 
 #include "platform/Paths.h"
+#include "sim/SimHeadset.h"
+#include "sim/SimKeyboard.h"
 #include "sim/SimMouse.h"
+#include "sim/SimMousepad.h"
 
 namespace orlo::sim {
 namespace {
@@ -171,7 +174,7 @@ std::unique_ptr<hid::HidDevice> SimBackend::Open(const std::string& path, bool r
 }
 
 std::vector<std::string> SimDeviceNames() {
-  return {"mouse", "mouse-receiver", "mouse-receiver-asleep"};
+  return {"mouse", "mouse-receiver", "mouse-receiver-asleep", "keyboard", "keyboard-receiver", "mousepad", "headset"};
 }
 
 std::string DefaultSimFolder() {
@@ -232,6 +235,14 @@ std::shared_ptr<SimBackend> MakeSimBackend(const std::string& list, const SimOpt
     } else if (name == "mouse-receiver" || name == "mouse-receiver-asleep") {
       device = std::make_shared<SimMouse>(Connection::Receiver, memoryFor("mouse", true, SimMouse::MakeMemory));
       device->SetAsleep(name == "mouse-receiver-asleep");
+    } else if (name == "keyboard") {
+      device = std::make_shared<SimKeyboard>(Connection::Wired, memoryFor("keyboard", false, SimKeyboard::MakeMemory));
+    } else if (name == "keyboard-receiver") {
+      device = std::make_shared<SimKeyboard>(Connection::Receiver, memoryFor("keyboard", true, SimKeyboard::MakeMemory));
+    } else if (name == "mousepad") {
+      device = std::make_shared<SimMousepad>(memoryFor("mousepad", false, SimMousepad::MakeMemory));
+    } else {
+      device = std::make_shared<SimHeadset>(memoryFor("headset", false, SimHeadset::MakeMemory));
     }
     device->SetLatency(options.latency);
     backend->Add(device);

@@ -1,0 +1,193 @@
+// Fault injection, the asleep receiver, latency and unplugging in the middle of a transfer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "sim/SimMouse.h"
+#include "SimTestSupport.h"
+
+namespace orlo::sim::test {
+namespace {
+
+using hid::TransferStatus;
+using namespace std::chrono_literals;
+
+class SimFaults : public ::testing::Test {
+ protected:
+  void Start(const std::string& list, const std::string& node) {
+    backend = MakeSimBackend(list, NoPersistence());
+    device = backend->Device(node);
+    ASSERT_TRUE(device);
+    handle = backend->Open(CommandPath(*backend, node), true, true);
+    ASSERT_TRUE(handle);
+  }
+  std::shared_ptr<SimBackend> backend;
+  std::shared_ptr<SimDevice> device;
+  std::unique_ptr<hid::HidDevice> handle;
+};
+
+TEST_F(SimFaults, StatusFaultsOnceThenNormal) {
+  Start("mouse", "mouse");
+  const auto before = device->Memory().Snapshot(Area::Settings);
+  device->InjectFault(Fault::StatusFailed);
+  auto a = Exchange(*handle, MakeRequest(kCmdWriteSettings, 2, 0, {3, 3}));
+  EXPECT_EQ(a.reply[3], kCmdWriteSettings);
+  EXPECT_EQ(a.reply[7], kStatusFailed);
+  EXPECT_EQ(device->Memory().Snapshot(Area::Settings), before) << "a failing device does not carry it out";
+  device->InjectFault(Fault::StatusRefused);
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).reply[7], kStatusRefused);
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).reply[7], kStatusOk);
+}
+
+TEST_F(SimFaults, PersistentFaultLastsUntilCleared) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::StatusRefused, FaultMode::Always);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdEndConfig)).reply[7], kStatusRefused);
+  device->ClearFaults();
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdEndConfig)).reply[7], kStatusOk);
+}
+
+TEST_F(SimFaults, NoReplyLeavesTheReadToTimeOut) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::NoReply);
+  auto a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 30);
+  EXPECT_EQ(a.status, TransferStatus::Timeout);
+  ASSERT_EQ(device->Log().size(), 1u);
+  EXPECT_FALSE(device->Log()[0].answered);
+  a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 30);
+  EXPECT_EQ(a.status, TransferStatus::Ok) << "the next command is answered again";
+}
+
+TEST_F(SimFaults, WrongCommandByteOnceAndAlways) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::WrongCommand);
+  auto a = Exchange(*handle, MakeRequest(kCmdReadInfo, 4, 0));
+  ASSERT_EQ(a.status, TransferStatus::Ok);
+  EXPECT_NE(a.reply[3], kCmdReadInfo);
+  EXPECT_NE(a.reply[3], kReceiverUnreachable);
+  // Only that one reply: nothing else is queued.
+  Report extra{};
+  EXPECT_EQ(handle->Read(extra.data(), extra.size(), 20).status, TransferStatus::Timeout);
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdReadInfo, 4, 0)).reply[3], kCmdReadInfo);
+
+  device->InjectFault(Fault::WrongCommand, FaultMode::Always);
+  EXPECT_NE(Exchange(*handle, MakeRequest(kCmdReadInfo, 4, 0)).reply[3], kCmdReadInfo);
+  // 0x2A would turn into 0xAA, the receiver's "out of reach" code.
+  EXPECT_NE(Exchange(*handle, MakeRequest(0x2A)).reply[3], kReceiverUnreachable);
+}
+
+TEST_F(SimFaults, StrayReplyArrivesBeforeTheProperOne) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::StrayReply);
+  const auto request = MakeRequest(kCmdReadInfo, 6, 0);
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 100).status, TransferStatus::Ok);
+  Report first{}, second{};
+  ASSERT_EQ(handle->Read(first.data(), first.size(), 100).status, TransferStatus::Ok);
+  ASSERT_EQ(handle->Read(second.data(), second.size(), 100).status, TransferStatus::Ok);
+  EXPECT_NE(first[3], kCmdReadInfo);
+  EXPECT_EQ(second[3], kCmdReadInfo);
+  EXPECT_EQ(second[kPayloadOffset + 5], SimMouse::kKeyEntries) << "the proper reply carries the info bytes";
+}
+
+TEST_F(SimFaults, AsleepReceiverAnswersEveryCommandWithAA) {
+  Start("mouse-receiver-asleep", "mouse-receiver");
+  EXPECT_TRUE(device->Asleep());
+  auto a = Exchange(*handle, MakeRequest(kCmdReadInfo, 24, 0));
+  ASSERT_EQ(a.status, TransferStatus::Ok);
+  EXPECT_EQ(a.reply[3], kReceiverUnreachable);
+  a = Exchange(*handle, MakeRequest(kCmdWirelessQuery));
+  EXPECT_EQ(a.reply[3], kCmdWirelessQuery);
+  EXPECT_NE(a.reply[8], kWirelessReachable);
+  const auto before = device->Memory().Snapshot(Area::Settings);
+  Exchange(*handle, MakeRequest(kCmdWriteSettings, 2, 0, {4, 4}));
+  EXPECT_EQ(device->Memory().Snapshot(Area::Settings), before) << "nothing reaches a sleeping mouse";
+
+  device->SetAsleep(false);
+  a = Exchange(*handle, MakeRequest(kCmdWirelessQuery));
+  EXPECT_EQ(a.reply[8], kWirelessReachable);
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdReadInfo, 24, 0)).reply[3], kCmdReadInfo);
+}
+
+TEST_F(SimFaults, SleepMeansNothingOnAWiredConnection) {
+  Start("mouse", "mouse");
+  device->SetAsleep(true);
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdReadInfo, 24, 0)).reply[3], kCmdReadInfo);
+}
+
+TEST_F(SimFaults, UnplugAfterNReportsInTheMiddleOfABlock) {
+  Start("mouse", "mouse");
+  device->UnplugAfter(3);
+  const std::vector<uint8_t> block(SimMouse::kBlockSize, 0x5A);
+  EXPECT_EQ(WriteBlock(*handle, kCmdWriteSettings, block, 24, 128), kStatusFailed);
+  const auto log = device->Log();
+  ASSERT_EQ(log.size(), 4u) << "three answered, the fourth taken and never answered";
+  EXPECT_TRUE(log[2].answered);
+  EXPECT_FALSE(log[3].answered);
+  EXPECT_FALSE(device->Plugged());
+  EXPECT_EQ(backend->Enumerate()->size(), 0u);
+  // The chunks already written stay written.
+  const auto stored = device->Memory().Snapshot(Area::Settings);
+  EXPECT_EQ(stored[128 + 71], 0x5A);
+  EXPECT_NE(stored[128 + 72], 0x5A);
+  EXPECT_EQ(handle->Write(MakeRequest(kCmdBeginConfig).data(), kReportSize, 100).status, TransferStatus::Failed);
+}
+
+TEST_F(SimFaults, UnplugWakesABlockedReadWithFailure) {
+  Start("mouse", "mouse");
+  auto reader = std::async(std::launch::async, [&] {
+    Report r{};
+    return handle->Read(r.data(), r.size(), -1).status;
+  });
+  EXPECT_EQ(reader.wait_for(50ms), std::future_status::timeout) << "the read blocks while nothing arrives";
+  ASSERT_TRUE(backend->Unplug("mouse"));
+  ASSERT_EQ(reader.wait_for(2s), std::future_status::ready);
+  EXPECT_EQ(reader.get(), TransferStatus::Failed);
+
+  // Plugged again: the old handle stays dead, a new one works.
+  ASSERT_TRUE(backend->Plug("mouse"));
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Failed);
+  auto fresh = backend->Open(CommandPath(*backend, "mouse"), true, true);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(Exchange(*fresh, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Ok);
+}
+
+TEST_F(SimFaults, CancelEndsOneTransferOnly) {
+  Start("mouse", "mouse");
+  auto reader = std::async(std::launch::async, [&] {
+    Report r{};
+    return handle->Read(r.data(), r.size(), 5000).status;
+  });
+  std::this_thread::sleep_for(20ms);
+  handle->Cancel();
+  ASSERT_EQ(reader.wait_for(2s), std::future_status::ready);
+  EXPECT_EQ(reader.get(), TransferStatus::Cancelled);
+  // The signal was used up: the next transfer runs normally.
+  EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Ok);
+  // A cancel with nothing pending ends the next transfer, and only that one; two cancels are one.
+  handle->Cancel();
+  handle->Cancel();
+  Report r{};
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 1000).status, TransferStatus::Cancelled);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 10).status, TransferStatus::Timeout);
+}
+
+TEST_F(SimFaults, LatencyDelaysEachReport) {
+  Start("mouse", "mouse");
+  device->SetLatency(1ms);
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Ok);
+  const auto elapsed = std::chrono::steady_clock::now() - t0;
+  EXPECT_GE(elapsed, 20ms) << "1 ms out and 1 ms back per command";
+  // A reply still on its way is not there for a read that gives up earlier.
+  device->SetLatency(200ms);
+  const auto request = MakeRequest(kCmdBeginConfig);
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 1000).status, TransferStatus::Ok);
+  Report r{};
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 10).status, TransferStatus::Timeout);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 2000).status, TransferStatus::Ok);
+}
+
+}  // namespace
+}  // namespace orlo::sim::test
