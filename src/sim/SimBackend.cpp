@@ -154,11 +154,24 @@ std::optional<std::vector<std::string>> SimBackend::Enumerate() {
 }
 
 std::unique_ptr<hid::HidDevice> SimBackend::Open(const std::string& path, bool read, bool write) {
-  if (path.compare(0, sizeof kPrefix - 1, kPrefix) != 0) return nullptr;
+  // Device paths are compared without regard to case, as on the system the paths come from.
   const size_t hash = path.find('#');
-  if (hash == std::string::npos) return nullptr;
-  const std::string node = path.substr(sizeof kPrefix - 1, hash - (sizeof kPrefix - 1));
-  auto device = Device(node);
+  if (hash == std::string::npos || hash < sizeof kPrefix - 1 ||
+      !EqualNoCase(path.substr(0, sizeof kPrefix - 1), kPrefix))
+    return nullptr;
+  const std::string wanted = path.substr(sizeof kPrefix - 1, hash - (sizeof kPrefix - 1));
+  std::string node;
+  std::shared_ptr<SimDevice> device;
+  {
+    std::lock_guard lock(mu_);
+    for (const auto& e : entries_) {
+      if (EqualNoCase(e.node, wanted)) {
+        node = e.node;
+        device = e.device;
+        break;
+      }
+    }
+  }
   if (!device) return nullptr;
   const auto& interfaces = device->Interfaces();
   for (size_t i = 0; i < interfaces.size(); ++i) {
