@@ -304,6 +304,8 @@ void CMainWnd::SetNoDeviceVisible(bool visible) {
     }
     w->setVisible(visible);
   }
+  // The tab row's hint stands in for the tabs while there are none.
+  if (QWidget* hint = FindControl("device_select_hint")) hint->setVisible(visible);
 }
 
 void CMainWnd::BringToFront() {

@@ -4,19 +4,20 @@
 #include "platform/hid/HidBackend.h"
 #include "sim/SimBackend.h"
 #define ORLO_HAVE_SIM 1
+#include <exception>
 #endif
 
 namespace orlo {
 
 bool InstallSimulatedDevices(const std::string& list, std::string* error) {
 #ifdef ORLO_HAVE_SIM
-  auto backend = sim::MakeSimBackend(list);
-  if (!backend) {
-    if (error) *error = "unknown device in the list";
+  try {
+    hid::SetDefaultBackend(sim::MakeSimBackend(list));
+    return true;
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
     return false;
   }
-  hid::SetDefaultBackend(std::move(backend));
-  return true;
 #else
   (void)list;
   if (error) *error = "this build has no simulated devices";
