@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QSet>
@@ -32,6 +33,13 @@ QSet<const QWidget*>& MutedSenders() {
 
 // Qt's own helper children (a spin box's line edit, a scroll area's viewport) are not controls.
 bool IsInternal(const QWidget* w) { return w->objectName().startsWith(QLatin1String("qt_")); }
+
+// Pointer events a control ignores are passed on to its parents; the parent whose child lies
+// under the pointer is not the one the event was meant for.
+bool IsInnermost(const QWidget* w, const QPoint& at) {
+  const QWidget* child = w->childAt(at);
+  return child == nullptr || IsInternal(child);
+}
 
 }  // namespace
 
@@ -154,11 +162,13 @@ bool CNotifyBridge::eventFilter(QObject* watched, QEvent* event) {
       });
       break;
     }
-    case QEvent::MouseButtonDblClick:
-      if (w->isEnabled() && !w->property(kOwnDbClickProperty).toBool()) {
+    case QEvent::MouseButtonDblClick: {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (w->isEnabled() && IsInnermost(w, at) && !w->property(kOwnDbClickProperty).toBool()) {
         SendNotify(w, notify::kDbClick);
       }
       break;
+    }
     case QEvent::Enter:
       SendNotify(w, notify::kMouseEnter);
       break;
@@ -172,14 +182,11 @@ bool CNotifyBridge::eventFilter(QObject* watched, QEvent* event) {
       SendNotify(w, notify::kKillFocus);
       break;
     case QEvent::ContextMenu: {
-      // An ignored context menu event climbs to the parents; only the innermost control reports.
+      // An ignored event climbs to the parents; only the control it was meant for reports.
       auto* menu = static_cast<QContextMenuEvent*>(event);
-      static const QEvent* lastEvent = nullptr;
-      static quint64 lastStamp = 0;
-      if (lastEvent == event && lastStamp == menu->timestamp()) break;
-      lastEvent = event;
-      lastStamp = menu->timestamp();
-      SendNotify(w, notify::kMenu, menu->globalPos().x(), menu->globalPos().y());
+      const bool mine = menu->reason() == QContextMenuEvent::Mouse ? IsInnermost(w, menu->pos())
+                                                                    : w->hasFocus();
+      if (mine) SendNotify(w, notify::kMenu, menu->globalPos().x(), menu->globalPos().y());
       break;
     }
     default:
