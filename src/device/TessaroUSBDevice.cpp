@@ -318,6 +318,7 @@ void CTessaroUSBDevice::RunLightLoop(const CStopEvent& stop, CCustomEffectPlayer
   using std::chrono::milliseconds;
   auto lastStep = Clock::now();
   while (!stop.IsSet()) {
+    lightPasses_.fetch_add(1, std::memory_order_relaxed);
     if (!link_->IsOpen()) {
       stop.WaitFor(milliseconds(100));
       lastStep = Clock::now();
@@ -336,9 +337,9 @@ void CTessaroUSBDevice::RunLightLoop(const CStopEvent& stop, CCustomEffectPlayer
     }
     const auto due = lastStep + milliseconds(plan.interval);
     if (Clock::now() < due) {
-      // Sleep until the step is due; a mode or speed change wakes the wait to re-plan.
-      stop.WaitUntil(due);
-      continue;
+      // Sleep until the step is due; a mode or speed change wakes the wait early to re-plan.
+      if (stop.WaitUntil(due)) break;
+      if (Clock::now() < due) continue;
     }
     // Keep the cadence unless the thread fell far behind (a step took longer than a period).
     const auto now = Clock::now();

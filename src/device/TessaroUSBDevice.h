@@ -142,6 +142,9 @@ class CTessaroUSBDevice {
   };
   StepPlan PlanFor(int mode, int speed) const;
 
+  // Passes of the light thread's loop so far (each is one wake-up).
+  uint64_t LightPasses() const { return lightPasses_.load(std::memory_order_relaxed); }
+
   // Custom effect steps and their player position (shared with the light thread).
   CustomEffectSteps& customSteps() { return customSteps_; }
 
@@ -198,6 +201,7 @@ class CTessaroUSBDevice {
   std::mutex lightListLock_;  // the second lock: the light list
   IDeviceObserver* observer_ = nullptr;
   CWorkerThread lightThread_;
+  std::atomic<uint64_t> lightPasses_{0};
 
   // Blink timing of StepBlink / StepColourBlink.
   std::chrono::steady_clock::time_point lastBlinkToggle_{};
