@@ -1,0 +1,316 @@
+// orloctl's driver commands: the mouse driver run against a device without the application.
+//   read DEVICE, apply DEVICE, set mouse ..., event DEVICE USAGE
+#include <json/json.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CtlCommand.h"
+#include "device/Catalogue.h"
+#include "device/RecordingObserver.h"
+#include "device/TessaroMouseDevice.h"
+#include "platform/Paths.h"
+#include "profile/ProfileList.h"
+#include "sim/SimBackend.h"
+
+namespace orloctl {
+namespace {
+
+using orlo::CTessaroMouseDevice;
+
+struct Failure {
+  std::string message;
+};
+
+std::shared_ptr<orlo::hid::HidBackend> Backend(const GlobalOptions& options) {
+  if (!options.simulate.empty()) {
+    try {
+      orlo::hid::SetDefaultBackend(orlo::sim::MakeSimBackend(options.simulate));
+    } catch (const std::invalid_argument& e) {
+      throw UsageError{e.what()};
+    }
+  }
+  return orlo::hid::DefaultBackend();
+}
+
+long Number(const std::string& text, long low, long high, const char* what) {
+  char* end = nullptr;
+  const bool hex = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0;
+  const long v = text.empty() ? -1 : std::strtol(text.c_str(), &end, hex ? 16 : 10);
+  if (text.empty() || *end != '\0' || v < low || v > high)
+    throw UsageError{std::string(what) + " must be a number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not '" + text + "'"};
+  return v;
+}
+
+// A mouse driver on the present mouse (wired preferred), its profile the selected one of the
+// profile list, with first contact done: device read, profile loaded, active settings read.
+struct Session {
+  std::shared_ptr<orlo::hid::HidBackend> backend;
+  orlo::CRecordingObserver observer;
+  std::unique_ptr<CTessaroMouseDevice> mouse;
+  std::string companionPath;
+  bool receiver = false;
+
+  Session(const GlobalOptions& options, const std::string& device) {
+    if (device != "mouse") throw UsageError{"the driver commands take the mouse ('" + device + "' is not one)"};
+    backend = Backend(options);
+    auto slots = orlo::MakeSlotList();
+    auto paths = backend->Enumerate();
+    if (!paths) throw Failure{"cannot list the HID interfaces"};
+    for (const auto& p : *paths) orlo::RecognizeInterface(slots, p, backend);
+    int command = -1;
+    for (uint16_t kind : {orlo::kKindMouse, orlo::kKindMouseReceiver}) {
+      for (size_t i = 0; i < slots.size() && command < 0; ++i) {
+        if (slots[i].present && slots[i].kind == kind && slots[i].variant == orlo::kVariantCommand)
+          command = static_cast<int>(i);
+      }
+      if (command >= 0) break;
+    }
+    if (command < 0) throw Failure{"mouse: no such device present"};
+    const auto& entry = slots[command];
+    receiver = entry.kind == orlo::kKindMouseReceiver;
+    for (const auto& s : slots)
+      if (s.present && s.kind == entry.kind && s.variant != orlo::kVariantCommand) companionPath = s.devicePath;
+
+    mouse = std::make_unique<CTessaroMouseDevice>(backend);
+    mouse->SetObserver(&observer);
+    mouse->SetSlotEntry(entry.kind, entry.variant, entry.devicePath);
+    if (!mouse->link().OpenChannel(receiver, entry.devicePath)) throw Failure{"mouse: cannot open " + entry.devicePath};
+    mouse->link().SetMode(receiver ? orlo::CDeviceLink::kReceiverModeValue : 1);
+    mouse->link().SetOpen(true);
+    if (!mouse->link().ReceiverGuard()) throw Failure{"mouse: the receiver cannot reach the mouse"};
+
+    orlo::CProfileList list;
+    list.SetDeviceKind(orlo::kKindMouse);
+    list.SetPaths(mouse->DeviceFolder(), mouse->DefaultDocumentPath());
+    list.Init();
+    mouse->SetActiveProfileId(list.GetSelectedUUID());
+
+    int r = mouse->ReadAll();
+    if (r != 1) throw Failure{"mouse: reading the device failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
+    mouse->LoadProfile();
+    if (mouse->ReadActiveSettings() != 1) throw Failure{"mouse: reading the active settings failed"};
+  }
+
+  // Stores the profile and writes the block, as a page change does.
+  int Write() {
+    mouse->NotifyProfileChanged();
+    const int r = mouse->ApplySettings(0, 0, 1, 0, 0);
+    if (r != 1) throw Failure{"mouse: writing the settings failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
+    return 0;
+  }
+};
+
+Json::Value Hex(const uint8_t* data, size_t length) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  for (size_t i = 0; i < length; ++i) {
+    if (i) s += ' ';
+    s += digits[data[i] >> 4];
+    s += digits[data[i] & 15];
+  }
+  return s;
+}
+
+int Le16(const uint8_t* at) { return at[0] | at[1] << 8; }
+
+Json::Value State(CTessaroMouseDevice& mouse) {
+  Json::Value out;
+  const auto& info = mouse.deviceInfo().bytes;
+  Json::Value& i = out["info"];
+  i["hex"] = Hex(info.data(), info.size());
+  i["keyEntries"] = info[5];
+  i["macroArea"] = info[6] * 128;
+  i["sensor"] = Le16(&info[9]);
+  i["resolutionStep"] = info[11];
+  i["minimumResolution"] = Le16(&info[14]);
+  out["activeProfile"] = mouse.ActiveProfileNumber();
+
+  const auto b = mouse.SettingsBlock();
+  Json::Value& s = out["settings"];
+  s["profileByte"] = b[0];
+  s["modeCode"] = b[1];
+  s["modeIndex"] = mouse.ModeIndexOfCode(b[1]);
+  s["brightness"] = b[2];
+  s["speed"] = 4 - std::min<int>(b[3], 4);
+  s["direction"] = b[4];
+  s["multicolour"] = b[5];
+  s["colour"] = Hex(&b[6], 3);
+  s["wiredReportRate"] = b[11];
+  s["activeStage"] = b[12];
+  for (int st = 0; st < CTessaroMouseDevice::kStageCount; ++st) {
+    const uint8_t* at = &b[14 + 9 * st];
+    Json::Value stage;
+    stage["enabled"] = at[0];
+    stage["separateXY"] = at[1];
+    stage["x"] = Le16(at + 2);
+    stage["y"] = Le16(at + 4);
+    stage["colour"] = Hex(at + 6, 3);
+    s["stages"].append(stage);
+  }
+  s["byte59"] = b[59];
+  s["screenWidth"] = Le16(&b[60]);
+  s["screenHeight"] = Le16(&b[62]);
+  s["correctMinSq"] = b[64];
+  s["correctPixThresh"] = b[65];
+  s["receiverReportRate"] = b[77];
+  s["hex"] = Hex(b.data(), b.size());
+
+  const auto& table = mouse.keyTable();
+  for (int k = 0; k < info[5] && k < 170; ++k) out["keyTable"].append(Hex(&table[3 * k], 3));
+  for (int j = 0; j < CTessaroMouseDevice::kPageButtons; ++j) {
+    const int e = mouse.KeyMap()[j];
+    out["keyMap"].append(e == CTessaroMouseDevice::kNoKey ? Json::Value() : Json::Value(e));
+  }
+  out["profile"] = mouse.GetProfileName();
+  return out;
+}
+
+void Print(const Json::Value& v) {
+  Json::StreamWriterBuilder w;
+  w["indentation"] = "  ";
+  std::printf("%s\n", Json::writeString(w, v).c_str());
+}
+
+template <typename Fn>
+int Guarded(Fn&& fn) {
+  try {
+    return fn();
+  } catch (const Failure& f) {
+    std::fprintf(stderr, "orloctl: %s\n", f.message.c_str());
+    return 1;
+  }
+}
+
+int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError{"usage: read DEVICE"};
+  return Guarded([&] {
+    Session s(options, args[1]);
+    Print(State(*s.mouse));
+    return 0;
+  });
+}
+
+int RunApply(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError{"usage: apply DEVICE"};
+  return Guarded([&] {
+    Session s(options, args[1]);
+    const int keys = s.mouse->RewriteKeyAssignments(0);
+    if (keys != 1) throw Failure{"mouse: writing the key table failed: " + std::to_string(keys)};
+    s.Write();
+    std::printf("applied %s\n", s.mouse->GetProfileName().c_str());
+    return 0;
+  });
+}
+
+int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() < 4 || args[1] != "mouse")
+    throw UsageError{"usage: set mouse dpi STAGE X [Y] | stage N | rate N | light MODE [LEVEL SPEED DIR R G B]"};
+  const std::string& what = args[2];
+  // Check the arguments before anything is read or written.
+  if (what == "dpi") {
+    if (args.size() != 5 && args.size() != 6) throw UsageError{"usage: set mouse dpi STAGE X [Y]"};
+    Number(args[3], 0, 4, "STAGE");
+    Number(args[4], 1, 65535, "X");
+    if (args.size() == 6) Number(args[5], 1, 65535, "Y");
+  } else if (what == "stage" || what == "rate") {
+    if (args.size() != 4) throw UsageError{"usage: set mouse " + what + " N"};
+    Number(args[3], 0, 4, "N");
+  } else if (what == "light") {
+    if (args.size() != 4 && args.size() != 10) throw UsageError{"usage: set mouse light MODE [LEVEL SPEED DIR R G B]"};
+    Number(args[3], 0, 255, "MODE");
+  } else {
+    throw UsageError{"set mouse: unknown setting '" + what + "' (dpi, stage, rate, light)"};
+  }
+  return Guarded([&] {
+    Session s(options, "mouse");
+    auto& profile = s.mouse->Profile();
+    if (what == "dpi") {
+      const int stage = static_cast<int>(Number(args[3], 0, 4, "STAGE"));
+      auto stages = profile.GetDPIStages();
+      if (stage >= static_cast<int>(stages.size())) throw Failure{"the profile has no stage " + args[3]};
+      const auto x = static_cast<uint16_t>(Number(args[4], 1, 65535, "X"));
+      const auto y = args.size() == 6 ? static_cast<uint16_t>(Number(args[5], 1, 65535, "Y")) : x;
+      stages[stage].dpiX = x;
+      stages[stage].dpiY = y;
+      stages[stage].xy = x != y;
+      profile.SetDPIStages(stages);
+    } else if (what == "stage") {
+      profile.SetActiveDPIStage(static_cast<int>(Number(args[3], 0, 4, "N")));
+    } else if (what == "rate") {
+      const auto w = profile.GetSystemStages();
+      auto system = orlo::MouseSystemStages::Unpack(w[0], w[1], w[2], w[3]);
+      (s.receiver ? system.reportRate24g : system.reportRate) = static_cast<uint16_t>(Number(args[3], 0, 4, "N"));
+      const auto p = system.Pack();
+      profile.SetSystemStages(p[0], p[1], p[2], p[3]);
+    } else {
+      orlo::LightInfo e = s.mouse->GetLightEffect();
+      e.mode = static_cast<uint8_t>(Number(args[3], 0, 255, "MODE"));
+      if (args.size() == 10) {
+        e.brightness = static_cast<uint8_t>(Number(args[4], 0, 4, "LEVEL"));
+        e.speed = static_cast<uint8_t>(Number(args[5], 0, 4, "SPEED"));
+        e.direction = static_cast<uint8_t>(Number(args[6], 0, 1, "DIR"));
+        e.red = static_cast<uint8_t>(Number(args[7], 0, 255, "R"));
+        e.green = static_cast<uint8_t>(Number(args[8], 0, 255, "G"));
+        e.blue = static_cast<uint8_t>(Number(args[9], 0, 255, "B"));
+      }
+      s.mouse->SetLightEffect(e);
+    }
+    return s.Write();
+  });
+}
+
+int RunEvent(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() != 3) throw UsageError{"usage: event DEVICE USAGE"};
+  if (options.simulate.empty()) throw UsageError{"event needs --simulate (it stands in for the mouse's own buttons)"};
+  const auto usage = static_cast<uint16_t>(Number(args[2], 0, 0xFFFF, "USAGE"));
+  return Guarded([&] {
+    Session s(options, args[1]);
+    auto sim = std::dynamic_pointer_cast<orlo::sim::SimBackend>(s.backend);
+    std::shared_ptr<orlo::sim::SimDevice> device;
+    for (const auto& node : sim ? sim->Nodes() : std::vector<std::string>{})
+      if (s.companionPath.find("sim:" + node + "#") == 0) device = sim->Device(node);
+    if (!device || s.companionPath.empty()) throw Failure{"mouse: no simulated companion interface"};
+    const int kind = s.receiver ? CTessaroMouseDevice::kCompanionReceiver : CTessaroMouseDevice::kCompanionWired;
+    if (!s.mouse->OpenCompanion(s.companionPath, kind)) throw Failure{"mouse: cannot open " + s.companionPath};
+    s.observer.onTimer = [&](int id) {
+      if (id == CTessaroMouseDevice::kReloadTimer) s.mouse->ReloadFromDevice();
+    };
+    const auto before = s.observer.Log().size();
+    if (!device->SendCompanionEvent(usage)) throw Failure{"mouse: the event could not be sent"};
+    // The listener hands its work to this thread, as to the application's UI thread.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (s.observer.Log().size() == before && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    s.mouse->CloseCompanion(kind);
+    s.observer.RunPosted();
+    s.observer.RunTimers();
+    Json::Value out = State(*s.mouse);
+    Json::Value handled;
+    for (size_t i = before; i < s.observer.Log().size(); ++i) handled.append(s.observer.Log()[i]);
+    out["handled"] = handled;
+    out["activeStageInProfile"] = s.mouse->Profile().GetActiveDPIStage();
+    Print(out);
+    return 0;
+  });
+}
+
+const CtlCommand kRead{{"read", "Driver", "  orloctl read DEVICE              — first contact with the mouse; its state as JSON", RunRead}};
+const CtlCommand kApply{{"apply", "Driver", "  orloctl apply DEVICE             — write the selected profile to the mouse", RunApply}};
+const CtlCommand kSet{{"set", "Driver",
+                       "  orloctl set mouse dpi STAGE X [Y] — store in the selected profile, then write\n"
+                       "  orloctl set mouse stage N | rate N | light MODE [LEVEL SPEED DIR R G B]",
+                       RunSet}};
+const CtlCommand kEvent{{"event", "Driver",
+                         "  orloctl event DEVICE USAGE       — a simulated companion event (0x401, 0x10nn, 0x11nn ...)",
+                         RunEvent}};
+
+}  // namespace
+}  // namespace orloctl
