@@ -73,6 +73,7 @@ std::optional<CImageDesc> ParseImageDesc(std::string_view text) {
     const auto eq = text.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     const std::string_view key = Trim(text.substr(0, eq));
+    if (key.empty()) return std::nullopt;
     text = Trim(text.substr(eq + 1));
     if (text.empty() || (text.front() != '\'' && text.front() != '"')) return std::nullopt;
     const char quote = text.front();
