@@ -21,6 +21,8 @@
 
 #include "device/DeviceLink.h"
 #include "platform/DebugLog.h"
+#include "sim/SimBackend.h"
+#include "sim/SimMouse.h"
 
 namespace orlo {
 namespace {
@@ -448,20 +450,6 @@ TEST_F(DeviceLinkTest, ReceiverOutOfReachAndWirelessQuery) {
 
 TEST_F(DeviceLinkTest, InjectedFaultsGiveTheirCodes) {
   Connect(false);
-  auto status = [this](uint8_t s) {
-    fw_->answer = [this, s](const Report& r) {
-      Report out = fw_->Normal(r);
-      out[7] = s;
-      return std::vector<Report>{out};
-    };
-  };
-  status(0xFF);
-  EXPECT_EQ(link_->BeginConfig(), kLinkStatusFF);
-  status(0xFE);
-  EXPECT_EQ(link_->ClaimLightControl(), kLinkStatusFE);
-  status(0x01);  // any other status is accepted
-  EXPECT_EQ(link_->EndConfig(), 1);
-
   // Status failure on the second chunk: the first stays written, nothing after it is sent.
   int n = 0;
   fw_->answer = [&](const Report& r) {
@@ -606,26 +594,97 @@ TEST_F(DeviceLinkTest, CloseDuringABlockedReadEndsItAndReopenWorks) {
   EXPECT_EQ(link_->BeginConfig(), 1);
 }
 
-TEST_F(DeviceLinkTest, UnplugDuringATransferEndsItWithNoReply) {
-  Connect(false);
-  int n = 0;
-  fw_->answer = [&](const Report& r) {
-    if (++n == 3) {
-      std::lock_guard lock(fw_->mutex);
-      fw_->unplugged = true;
-      return std::vector<Report>{};
+// The same link against the simulated mouse: its injected faults and an unplug mid-transfer.
+class DeviceLinkSimTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& list, bool receiver) {
+    sim::SimOptions options;
+    options.persist = false;
+    backend_ = sim::MakeSimBackend(list, options);
+    node_ = receiver ? "mouse-receiver" : "mouse";
+    link_ = std::make_unique<CDeviceLink>(backend_);
+    link_->SetMode(receiver ? 2 : 1);
+    for (const auto& path : backend_->PathsOf(node_)) {
+      if (path.find("&col04") != std::string::npos) {
+        ASSERT_EQ(link_->OpenChannel(receiver, path), 1);
+      }
     }
-    return std::vector<Report>{fw_->Normal(r)};
+    link_->SetOpen(true);
+    ASSERT_TRUE(Device());
+  }
+  std::shared_ptr<sim::SimDevice> Device() { return backend_->Device(node_); }
+  void TearDown() override { link_.reset(); }
+
+  std::shared_ptr<sim::SimBackend> backend_;
+  std::string node_;
+  std::unique_ptr<CDeviceLink> link_;
+};
+
+TEST_F(DeviceLinkSimTest, InjectedFaultsGiveTheirCodesWithinTheTimeOut) {
+  Start("mouse", false);
+  struct Case {
+    sim::Fault fault;
+    int expected;
   };
+  // A reply carrying another code is skipped and the second read waits out the time-out; a stray
+  // report ahead of the proper reply is skipped and the proper one accepted.
+  const Case cases[] = {{sim::Fault::StatusFailed, kLinkStatusFF},
+                        {sim::Fault::StatusRefused, kLinkStatusFE},
+                        {sim::Fault::NoReply, kLinkNoReply},
+                        {sim::Fault::WrongCommand, kLinkNoReply},
+                        {sim::Fault::StrayReply, kLinkOk}};
+  std::vector<uint8_t> block(78);
+  for (const auto& c : cases) {
+    Device()->InjectFault(c.fault, sim::FaultMode::Once);
+    auto t0 = Clock::now();
+    EXPECT_EQ(link_->ReadSettings(block.data(), block.size(), 128), c.expected)
+        << "fault " << static_cast<int>(c.fault);
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(link_->Busy());
+    Device()->ClearFaults();
+  }
+  // The faults were one-shot: the link works on, and the block read is the device's.
+  ASSERT_EQ(link_->ReadSettings(block.data(), block.size(), 128), kLinkOk);
+  std::vector<uint8_t> stored(block.size());
+  ASSERT_TRUE(Device()->Memory().Read(sim::Area::Settings, 128, stored.data(), stored.size()));
+  EXPECT_EQ(block, stored);
+}
+
+TEST_F(DeviceLinkSimTest, AsleepReceiverIsOutOfReach) {
+  Start("mouse-receiver-asleep", true);
+  EXPECT_FALSE(link_->ReceiverGuard());
+  EXPECT_EQ(link_->BeginConfig(), kLinkOutOfReach);
+  Device()->SetAsleep(false);
+  EXPECT_TRUE(link_->ReceiverGuard());
+  DeviceInfo info;
+  Device()->ClearLog();
+  ASSERT_EQ(link_->ReadDeviceInfo(info), kLinkOk);
+  auto log = Device()->Log();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].length, 24);
+  EXPECT_EQ(log[0].offset, 0);
+  EXPECT_EQ(log[1].length, 10);
+  EXPECT_EQ(log[1].offset, 24);
+  EXPECT_TRUE(log[0].checksumOk && log[1].checksumOk);
+  EXPECT_EQ(info.bytes[5], sim::SimMouse::kKeyEntries);
+}
+
+TEST_F(DeviceLinkSimTest, UnplugDuringATransferEndsItAndTheScanSeesItGone) {
+  Start("mouse", false);
+  Device()->UnplugAfter(3);
   std::vector<uint8_t> table(512);
   auto t0 = Clock::now();
   EXPECT_EQ(link_->ReadKeyTable(table.data(), table.size()), kLinkNoReply);
-  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(900));
-  EXPECT_EQ(fw_->Written().size(), 3u);
+  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(1500));
+  EXPECT_EQ(Device()->CommandCount(), 4u);
   EXPECT_FALSE(link_->Busy());
   auto paths = backend_->Enumerate();
   ASSERT_TRUE(paths);
-  EXPECT_TRUE(paths->empty());
+  for (const auto& p : *paths) EXPECT_EQ(p.find("sim:mouse#"), std::string::npos) << p;
+  // The next command fails at once instead of waiting on a dead handle.
+  t0 = Clock::now();
+  EXPECT_LE(link_->BeginConfig(), 0);
+  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(500));
 }
 
 }  // namespace
