@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "device/Catalogue.h"
 #include "device/CustomEffectPlayer.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceObserver.h"
@@ -40,6 +41,14 @@ class CTessaroUSBDevice {
   IDeviceObserver* Observer() const { return observer_; }
   // Kind (2/6 mouse, 1/9 keyboard ...) and variant of the connected slot.
   void SetSlotEntry(int kind, int variant, const std::string& path);
+  void SetSlotEntry(const InterfaceEntry& entry) {
+    slotEntry_ = entry;
+    SetSlotEntry(entry.kind, entry.variant, entry.devicePath);
+  }
+  const InterfaceEntry& SlotEntry() const { return slotEntry_; }
+  // From the page table: whether the tab shows a power indicator.
+  void SetHasPowerIndicator(bool on) { hasPowerIndicator_ = on; }
+  bool HasPowerIndicator() const { return hasPowerIndicator_ != 0; }
   int ConnectionKind() const { return connectionKind_; }
   int VariantOfSlot() const { return variantOfSlot_; }
   bool IsReceiverConnection() const { return isReceiverConnection_; }
@@ -175,6 +184,7 @@ class CTessaroUSBDevice {
   int variantOfSlot_ = 0;
   std::atomic<bool> isReceiverConnection_{false};
   std::string slotPath_;
+  InterfaceEntry slotEntry_{};
   int keyCount_ = 0;
   CLedState ledState_;
   mutable std::mutex effectLock_;  // lightEffect and the parameter snapshot

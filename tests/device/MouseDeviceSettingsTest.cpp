@@ -74,6 +74,16 @@ TEST_F(MouseDeviceSettingsTest, BlockFieldsFollowTheProfileAndTheLimits) {
   EXPECT_EQ(Block(0), profile0);
   EXPECT_EQ(Block(2)[6], 9);
 
+  // Only five stages fit the block: a longer list must not run into bytes 59 and on.
+  auto stages = mouse_->Profile().GetDPIStages();
+  stages.resize(7, DPIStage{1, 0, 0xEEEE, 0xEEEE, 0xEE, 0xEE, 0xEE});
+  mouse_->Profile().SetDPIStages(stages);
+  const auto read = Block(0);
+  ASSERT_EQ(mouse_->ApplySettings(0, 0, 1, 0, 0), 1);
+  const auto written = Block(0);
+  EXPECT_EQ(std::vector<uint8_t>(written.begin() + 66, written.end()),
+            std::vector<uint8_t>(read.begin() + 66, read.end()));
+
   // Speed is stored inverted; a speed beyond the table is taken as the fastest.
   LightInfo e = mouse_->GetLightEffect();
   for (auto [speed, stored] : {std::pair{0, 4}, {4, 0}, {9, 0}}) {
