@@ -75,7 +75,7 @@ Json::Value CBasicProfiledata::LoadInto(Json::Value& target, const std::string& 
   Json::Value defaults = jsonFile_.ReadDocument(defaultPath_);
   const Json::Value* d = SectionOf(defaults, deviceIndex_);
   target = d ? *d : Json::Value();
-  if (SamePath(path, defaultPath_)) return target;
+  if (path.empty() || SamePath(path, defaultPath_)) return target;
   PutSection(doc, deviceIndex_, target);
   jsonFile_.WriteDocument(path, doc);
   return target;

@@ -112,9 +112,11 @@ TEST_F(ProfileStoreTest, PathsAndIndex) {
   data_.SetDeviceIndex(-1);
   data_.SetDeviceIndex(1 << 30);  // would otherwise grow "Device" without bound
   EXPECT_EQ(data_.GetDeviceIndex(), 0);
-  // Without a profile path there is nothing to save to.
+  // Without a profile path there is nothing to save to, and nothing is written on loading.
   CBasicProfiledata fresh;
   EXPECT_EQ(fresh.Save(), 0);
+  fresh.SetDefaultPath(Path("default.Json"));
+  EXPECT_EQ(fresh.LoadSection("")["LightInfo"]["Red"].asInt(), 9);
 }
 
 TEST_F(ProfileStoreTest, ScratchSectionIsIndependentOfTheActiveOne) {
