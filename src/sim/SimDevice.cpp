@@ -176,7 +176,8 @@ bool SimDevice::SendInputReport(size_t interfaceIndex, const std::vector<uint8_t
   std::vector<uint8_t> padded(report);
   padded.resize(length, 0);
   std::lock_guard lock(mu_);
-  if (!plugged_) return false;
+  // A device asleep behind its receiver has nothing to send.
+  if (!plugged_ || (connection_ == Connection::Receiver && asleep_)) return false;
   QueueLocked(interfaceIndex, std::move(padded), Clock::now());
   return true;
 }

@@ -82,7 +82,8 @@ class SimDevice {
   // before answering it. A negative value cancels.
   void UnplugAfter(int reports);
 
-  // Sends a consumer-control input report with this usage on the companion collection.
+  // Sends a consumer-control input report with this usage on the companion collection. False
+  // when unplugged, or asleep behind the receiver.
   bool SendCompanionEvent(uint16_t usage);
   // Sends any input report (byte 0 = report id) on the collection that declares that id.
   bool SendInputReport(size_t interfaceIndex, const std::vector<uint8_t>& report);

@@ -38,7 +38,8 @@ std::vector<uint8_t> FactorySettings() {
   std::vector<uint8_t> area(SimMouse::kProfiles * SimMouse::kProfileStride, 0);
   static constexpr uint8_t kProfileColours[SimMouse::kProfiles][3] = {
       {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}, {0xFF, 0xFF, 0x00}, {0xFF, 0x00, 0xFF}};
-  static constexpr uint16_t kStageResolution[5] = {400, 800, 1600, 3200, 6400};
+  // Values the page's resolution scale shows exactly (single steps up to 4900).
+  static constexpr uint16_t kStageResolution[5] = {400, 800, 1600, 3200, 4800};
   static constexpr uint8_t kStageColours[5][3] = {
       {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}, {0xFF, 0xFF, 0x00}, {0x00, 0xFF, 0xFF}};
   for (int p = 0; p < SimMouse::kProfiles; ++p) {

@@ -26,8 +26,8 @@ class SimMouse : public SimDevice {
   static constexpr int kShootUnits = 8;   // info byte 7: shoot area in units of 128 bytes
   static constexpr uint16_t kSensor = 0x3325;
   static constexpr uint16_t kMinResolution = 100;
-  static constexpr uint16_t kMaxResolution = 16000;
-  static constexpr uint8_t kResolutionStep = 50;
+  static constexpr uint16_t kMaxResolution = 25100;  // top of the two-slope scale
+  static constexpr uint8_t kResolutionStep = 100;
 
   // Interface 1, in descriptor order: mouse, system control, consumer control, vendor.
   static constexpr uint8_t kCompanionReportId = 3;

@@ -103,6 +103,7 @@ TEST_F(SimFaults, AsleepReceiverAnswersEveryCommandWithAA) {
   const auto before = device->Memory().Snapshot(Area::Settings);
   Exchange(*handle, MakeRequest(kCmdWriteSettings, 2, 0, {4, 4}));
   EXPECT_EQ(device->Memory().Snapshot(Area::Settings), before) << "nothing reaches a sleeping mouse";
+  EXPECT_FALSE(device->SendCompanionEvent(0x401)) << "and a sleeping mouse sends nothing";
 
   device->SetAsleep(false);
   a = Exchange(*handle, MakeRequest(kCmdWirelessQuery));
@@ -114,6 +115,7 @@ TEST_F(SimFaults, SleepMeansNothingOnAWiredConnection) {
   Start("mouse", "mouse");
   device->SetAsleep(true);
   EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdReadInfo, 24, 0)).reply[3], kCmdReadInfo);
+  EXPECT_TRUE(device->SendCompanionEvent(0x401));
 }
 
 TEST_F(SimFaults, UnplugAfterNReportsInTheMiddleOfABlock) {
