@@ -96,6 +96,20 @@ AppArguments ParseAppArguments(int argc, char** argv) {
   return a;
 }
 
+CMainWnd* CreateMainWindow(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices,
+                           const MainWindowOptions& options) {
+  auto* window = new CMainWnd(bus, std::move(devices), options);
+  if (!window->Create("Tavrin ORLO", window)) {
+    delete window;
+    return nullptr;
+  }
+  window->resize(800, 572);
+  window->CenterWindow();
+  // Window-init before the first show, so the window never flashes up before the first scan.
+  window->SendNotify(window->Root(), "windowinit");
+  return window;
+}
+
 int RunApplication(int argc, char** argv) {
   const AppArguments args = ParseAppArguments(argc, argv);
   if (args.help) {
@@ -147,16 +161,16 @@ int RunApplication(int argc, char** argv) {
   bus::DBusBus bus;
   MainWindowOptions options;
   options.screenshotPath = args.screenshot;
-  auto* window = new CMainWnd(&bus, std::make_unique<CNoDeviceManager>(), options);
-  window->resize(800, 572);
-  if (!window->Create("Tavrin ORLO", window)) {
+  CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CNoDeviceManager>(), options);
+  if (!window) {
     std::fprintf(stderr, "orlo: the main window layout could not be built\n");
-    delete window;
     return 0;
   }
-  window->resize(800, 572);
-  window->CenterWindow();
-  window->SendNotify(window->Root(), "windowinit");
+
+  // The window hides to the tray; only its own shutdown ends the loop.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(window, &CMainWnd::Destroyed, &app, [] { QCoreApplication::exit(0); },
+                   Qt::QueuedConnection);
 
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);

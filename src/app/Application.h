@@ -1,10 +1,18 @@
 #pragma once
 // Process start-up and teardown: private fonts, the message table, the single-instance guard,
 // the toolkit's resources and custom controls, the main window and its message loop.
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace orlo {
+
+namespace bus {
+class MessageBus;
+}
+class CMainWnd;
+class IDeviceManager;
+struct MainWindowOptions;
 
 struct AppArguments {
   std::string simulate;    // --simulate LIST
@@ -14,6 +22,11 @@ struct AppArguments {
 };
 
 AppArguments ParseAppArguments(int argc, char** argv);
+
+// Creates the main window (800 x 572, centred) and runs its window-init; it stays hidden until
+// the first scan pass. Null when the layout cannot be built.
+CMainWnd* CreateMainWindow(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices,
+                           const MainWindowOptions& options);
 
 // The whole life of the program; always returns 0.
 int RunApplication(int argc, char** argv);

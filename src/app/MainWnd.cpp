@@ -450,7 +450,7 @@ void CMainWnd::OnDestroy() {
   if (bus_ && bus_->PeerPresent(kAudioCaptureTitle)) {
     for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
   }
-  QCoreApplication::exit(0);
+  emit Destroyed();
 }
 
 void CMainWnd::changeEvent(QEvent* event) {

@@ -103,6 +103,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // Emitted after the layout step, and after BringToFront.
   void LaidOut();
   void BroughtToFront();
+  // The window has shut down; the message loop ends on this.
+  void Destroyed();
 
  private Q_SLOTS:
   void OnPrepareForSleep(bool start);

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <memory>
+
+#include "app/Application.h"
+#include "app/DeviceManagerSeam.h"
+#include "app/DivuRudoReport.h"
+#include "app/MainWnd.h"
+#include "app/UiHandoff.h"
+#include "app/WorkerRecords.h"
+#include "platform/bus/LoopbackBus.h"
+#include "platform/bus/RegisteredMessages.h"
+
+namespace orlo {
+namespace {
+
+struct DeviceLog {
+  std::atomic<int> scanPasses{0};
+  std::atomic<int> uiHandoffs{0};
+  std::vector<int> lightControl;
+  int linked = 0;
+};
+
+class FakeLight : public ILightTarget {
+ public:
+  int LightMode() const override { return mode; }
+  bool HasLightMode(int m) const override { return m >= 0 && m < 8; }
+  void ApplyLightMode(int m, int, int) override { mode = m; }
+  int mode = 1;
+};
+
+// Counts what the window asks of the device manager; each scan pass hands one call to the UI.
+class FakeDevices : public IDeviceManager {
+ public:
+  FakeDevices(DeviceLog* log, FakeLight* light) : log_(log), light_(light) {}
+  void Initialise() override {}
+  void ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) override {
+    ++log_->scanPasses;
+    handoff.Send([this] { ++log_->uiHandoffs; }, stop);
+  }
+  int LinkedDeviceCount() const override { return log_->linked; }
+  ILightTarget* SelectedLightTarget() override { return light_; }
+  void SetLightControl(int state) override { log_->lightControl.push_back(state); }
+  void SetWindowActive(bool) override {}
+  void SetWindowHidden(bool) override {}
+
+ private:
+  DeviceLog* log_;
+  FakeLight* light_;
+};
+
+class MainWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hub = std::make_shared<bus::LoopbackHub>();
+    appBus = hub->Connect();
+    peer = hub->Connect();
+    peer->SetMessageHandler([this](uint32_t id, int64_t w, int64_t l) {
+      if (id == bus::Messages().lightControlNotify) notifies.push_back({w, l});
+    });
+  }
+  void TearDown() override {
+    if (window) window->Exit();
+    delete window;
+  }
+  void Open() {
+    MainWindowOptions options;
+    options.languageIniPath = IniPath();
+    window = CreateMainWindow(appBus.get(), std::make_unique<FakeDevices>(&log, &light), options);
+    ASSERT_NE(window, nullptr);
+  }
+  void WaitShown() {
+    if (!window->ShownOnce()) {
+      QSignalSpy shown(window, &CMainWnd::BroughtToFront);
+      ASSERT_TRUE(shown.wait(3000));
+    }
+  }
+  std::string IniPath() const { return dir.filePath("config/settings.ini").toStdString(); }
+  void Send(uint32_t id, int64_t w, int64_t l) { ASSERT_TRUE(peer->Broadcast(id, w, l)); }
+
+  QTemporaryDir dir;
+  std::shared_ptr<bus::LoopbackHub> hub;
+  std::unique_ptr<bus::LoopbackEndpoint> appBus, peer;
+  std::vector<std::pair<int64_t, int64_t>> notifies;
+  DeviceLog log;
+  FakeLight light;
+  CMainWnd* window = nullptr;
+};
+
+TEST_F(MainWndTest, HiddenUntilTheFirstScanThenShownWithNoDeviceLinkAndLaidOut) {
+  Open();
+  EXPECT_TRUE(window->WindowInitDone());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->windowTitle(), "Tavrin ORLO");
+  WaitShown();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_GE(log.scanPasses, 1);
+  auto* noDevice = window->FindControl("No_device_Link");
+  ASSERT_NE(noDevice, nullptr);
+  EXPECT_TRUE(noDevice->isVisible());
+  EXPECT_EQ(window->FindControl<QStackedWidget>("device_switch")->currentWidget(), noDevice);
+  for (const char* name : {"closebtn", "minbtn", "skinbtn", "gamemodebtn", "cloudbtn", "smarteyesbtn",
+                           "setbtn", "device_select_layout", "device_power_switch"}) {
+    EXPECT_NE(window->FindControl(name), nullptr) << name;
+  }
+  // The layout step (timer 1011) sizes the window for the screen's DPI.
+  QSignalSpy laidOut(window, &CMainWnd::LaidOut);
+  if (window->size() != QSize(1000, 640)) {
+    ASSERT_TRUE(laidOut.wait(3000));
+  }
+  EXPECT_EQ(window->Dpi(), 96);
+  EXPECT_EQ(window->size(), QSize(1000, 640));
+
+  // Another instance wakes it again after the user hid it.
+  window->hide();
+  QSignalSpy front(window, &CMainWnd::BroughtToFront);
+  Send(bus::Messages().instance, 0, 1);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(front.count(), 1);
+}
+
+TEST_F(MainWndTest, LinkedDeviceHidesNoDeviceLink) {
+  log.linked = 1;
+  Open();
+  WaitShown();
+  EXPECT_FALSE(window->FindControl("No_device_Link")->isVisible());
+  EXPECT_FALSE(window->FindControl("device_select_hint")->isVisible());
+}
+
+TEST_F(MainWndTest, LightControlSetMessageSwitchesStateAndNotifyFollows) {
+  Open();
+  // Window-init announced that this program drives the lighting.
+  ASSERT_EQ(notifies.size(), 1u);
+  EXPECT_EQ(notifies[0], std::make_pair(int64_t{1}, int64_t{1}));
+
+  Send(bus::Messages().lightControlSet, 1, 0);
+  EXPECT_EQ(window->LightControlState(), 0);
+  ASSERT_EQ(notifies.size(), 2u);
+  EXPECT_EQ(notifies[1], std::make_pair(int64_t{1}, int64_t{0}));
+  EXPECT_EQ(log.lightControl, std::vector<int>{0});
+  auto* button = window->FindControl("control_light_status");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->property("textid").toString(), "control_light_text_0");
+
+  Send(bus::Messages().lightControlSet, 0, 1);  // wParam other than 1
+  Send(bus::Messages().lightControlSet, 1, 7);  // not a state
+  EXPECT_EQ(window->LightControlState(), 0);
+  EXPECT_EQ(notifies.size(), 2u);
+
+  // The window's own button toggles back.
+  static_cast<QPushButton*>(button)->click();
+  EXPECT_EQ(window->LightControlState(), 1);
+  EXPECT_EQ(notifies.back(), std::make_pair(int64_t{1}, int64_t{1}));
+}
+
+TEST_F(MainWndTest, DivuRudoReportGoesToThePeerOnlyWhenItIsThere) {
+  Open();
+  std::vector<std::vector<uint8_t>> blocks;
+  std::vector<uint32_t> kinds;
+  peer->SetDataHandler([&](int64_t, uint32_t kind, const std::vector<uint8_t>& d) {
+    kinds.push_back(kind);
+    blocks.push_back(d);
+  });
+  Send(bus::Messages().divuRudoReport, 0, 0);
+  EXPECT_TRUE(blocks.empty());
+  ASSERT_TRUE(peer->Publish(kDivuRudoTitle));
+  Send(bus::Messages().divuRudoReport, 0, 0);
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(kinds[0], 5u);
+  std::vector<uint8_t> expected(1024, 0);
+  const uint8_t words[] = {2, 3, 0, 2, 4, 1, 1, 0, 1, 1, 0, 2, 1, 0, 0, 1, 0};
+  for (size_t i = 0; i < sizeof words; ++i) expected[i * 4] = words[i];
+  EXPECT_EQ(blocks[0], expected);
+}
+
+TEST_F(MainWndTest, DataBlocksOfTheWrongSizeAreRefusedWithoutHarm) {
+  Open();
+  std::vector<uint8_t> style(24);
+  style[0] = 9;
+  ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 2, style));
+  EXPECT_EQ(window->Audio().Style()[0], 9);
+  EXPECT_TRUE(peer->SendData("Tavrin ORLO", 0, 2, std::vector<uint8_t>(20, 1)));    // short
+  EXPECT_TRUE(peer->SendData("Tavrin ORLO", 0, 2, std::vector<uint8_t>(28, 1)));    // long
+  EXPECT_TRUE(peer->SendData("Tavrin ORLO", 0, 1, std::vector<uint8_t>(4000, 1)));  // oversized frame
+  EXPECT_FALSE(peer->SendData("Tavrin ORLO", 0, 1, std::vector<uint8_t>(bus::kMaxDataBlock + 1, 1)));
+  EXPECT_EQ(window->Audio().Style()[0], 9);
+  EXPECT_EQ(window->Audio().Style()[1], 0);
+  EXPECT_EQ(window->Audio().FrameCount(), 0u);
+  EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(MainWndTest, SuspendIgnoresGameMessagesUntilResume) {
+  Open();
+  const auto& m = bus::Messages();
+  Send(m.gameStart, 0, 3);
+  EXPECT_EQ(light.mode, 3);
+  window->OnSuspend();
+  EXPECT_FALSE(window->Awake());
+  EXPECT_EQ(log.lightControl.back(), 0);
+  Send(m.gameKill, 0, 5);
+  EXPECT_EQ(light.mode, 3);
+  // The registered messages of other programs still count while asleep.
+  Send(m.lightControlSet, 1, 0);
+  EXPECT_EQ(window->LightControlState(), 0);
+  window->OnResume();
+  EXPECT_TRUE(window->Awake());
+  EXPECT_EQ(log.lightControl.back(), 0);
+  Send(m.gameDeath, 1, 6);
+  EXPECT_EQ(light.mode, 6);
+  Send(m.gameEnd, 0, 200);  // no such mode on the device
+  EXPECT_EQ(light.mode, 6);
+}
+
+TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
+  Open();
+  // Nothing stored: the first language, whose id is now stored.
+  EXPECT_EQ(window->LanguageIndex(), 0);
+  EXPECT_EQ(window->Language().ReadValue(), 2052);
+  QFile::remove(QString::fromStdString(IniPath()));
+  window->SwitchLanguage(0);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(IniPath())));
+
+  window->OnPrivateMessage(kMsgLanguageChanged, 1, 0);
+  EXPECT_EQ(window->LanguageIndex(), 1);
+  EXPECT_EQ(window->Language().ReadValue(), 1033);
+  EXPECT_EQ(window->FindControl<QLabel>("no_device_title")->text(), "No device connected");
+  // Indices from messages are checked.
+  window->OnPrivateMessage(kMsgLanguageChanged, 9, 0);
+  window->OnPrivateMessage(kMsgLanguageChanged, -1, 0);
+  window->OnPrivateMessage(kMsgLanguageChanged, int64_t{1} << 40, 0);
+  EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, StartsInTheStoredLanguage) {
+  CLanguageSetting(IniPath()).WriteValue(1033);
+  Open();
+  EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
+  Open();
+  WaitShown();
+  for (int i = 0; i < 300 && log.uiHandoffs < 2; ++i) QTest::qWait(10);
+  ASSERT_GE(log.uiHandoffs, 2);
+  // No tray on this platform: the close button ends the program. The scan thread is likely
+  // inside Send, waiting for this (busy) UI thread, when the stop comes.
+  static_cast<QPushButton*>(window->FindControl("closebtn"))->click();
+  EXPECT_FALSE(window->isVisible());
+  const int passes = log.scanPasses;
+  QTest::qWait(250);
+  EXPECT_EQ(log.scanPasses, passes);
+}
+
+TEST(LayoutDpiTest, LargeMonitorsGetTheLargerLayout) {
+  EXPECT_EQ(ChooseLayoutDpi(1920, 1080), 144);
+  EXPECT_EQ(ChooseLayoutDpi(1366, 768), 96);
+  EXPECT_EQ(ChooseLayoutDpi(1500, 1080), 96);
+  EXPECT_EQ(ChooseLayoutDpi(1920, 960), 96);
+  EXPECT_EQ(ChooseLayoutDpi(1501, 961), 144);
+}
+
+TEST(AppArgumentsTest, OptionsAreParsedAndOthersKept) {
+  const char* argv[] = {"orlo", "--simulate", "mouse,keyboard", "--screenshot=/tmp/a.png", "-x"};
+  auto a = ParseAppArguments(5, const_cast<char**>(argv));
+  EXPECT_EQ(a.simulate, "mouse,keyboard");
+  EXPECT_EQ(a.screenshot, "/tmp/a.png");
+  EXPECT_EQ(a.ignored, std::vector<std::string>{"-x"});
+  const char* dangling[] = {"orlo", "--screenshot"};
+  auto b = ParseAppArguments(2, const_cast<char**>(dangling));
+  EXPECT_TRUE(b.screenshot.empty());
+  EXPECT_EQ(b.ignored.size(), 1u);
+}
+
+}  // namespace
+}  // namespace orlo
