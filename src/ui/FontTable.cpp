@@ -1,5 +1,6 @@
 #include "ui/FontTable.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QWidget>
 #include <QXmlStreamReader>
@@ -60,6 +61,11 @@ void CFontTable::ApplyFonts(QWidget* tree) const {
   applyOne(tree, tree->isWindow());
   const auto children = tree->findChildren<QWidget*>();
   for (QWidget* w : children) applyOne(w, false);
+}
+
+void CFontTable::ReloadFonts() const {
+  const auto windows = QApplication::topLevelWidgets();
+  for (QWidget* w : windows) ApplyFonts(w);
 }
 
 bool CLanguageFaces::LoadFromString(const std::string& text) {

@@ -38,6 +38,8 @@ class CFontTable {
 
   // Sets the fonts of a tree from its "fontid" properties (and the default elsewhere).
   void ApplyFonts(QWidget* tree) const;
+  // ApplyFonts on every top-level window (after the table changed).
+  void ReloadFonts() const;
 
  private:
   CFontTable();

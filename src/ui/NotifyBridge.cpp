@@ -5,6 +5,8 @@
 #include <QAbstractSlider>
 #include <QChildEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QThread>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -18,6 +20,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/DebugLog.h"
 #include "ui/WindowUI.h"
 
 namespace orlo::ui {
@@ -50,6 +53,11 @@ CNotifyBridge& CNotifyBridge::Instance() {
 
 bool CNotifyBridge::SendNotify(QWidget* sender, const std::string& type, std::int64_t wParam,
                                std::int64_t lParam) {
+  // Widgets belong to the UI thread; a worker must post its work there instead.
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    DebugLine("notification from a worker thread dropped: " + type);
+    return false;
+  }
   if (sender != nullptr && MutedSenders().contains(sender)) return false;
   CWindowUI* owner = CWindowUI::OwnerOf(sender);
   if (owner == nullptr) return false;

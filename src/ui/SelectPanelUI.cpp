@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <algorithm>
 
 #include "ui/DeviceKeyButtonUI.h"
@@ -9,9 +10,54 @@
 #include "ui/NotifyUI.h"
 
 namespace orlo::ui {
+namespace {
 
-CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {
+// Paints the dragged rectangle over the panel's children; never takes the mouse.
+class SelectBand : public QWidget {
+ public:
+  SelectBand(CSelectPanelUI* panel) : QWidget(panel), panel_(panel) {
+    // "qt_" keeps it out of notifications and DPI scaling, like Qt's own helper widgets.
+    setObjectName(QStringLiteral("qt_select_band"));
+    setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    setAttribute(Qt::WA_NoSystemBackground, true);
+    hide();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QColor accent = palette().color(QPalette::Highlight);
+    QColor fill = accent;
+    fill.setAlpha(48);
+    p.setPen(QPen(accent, 1, Qt::DashLine));
+    p.setBrush(fill);
+    p.drawRect(panel_->Selection().adjusted(0, 0, -1, -1));
+  }
+
+ private:
+  CSelectPanelUI* panel_;
+};
+
+}  // namespace
+
+CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent), band_(new SelectBand(this)) {
   setAttribute(Qt::WA_StyledBackground, true);
+}
+
+void CSelectPanelUI::ShowBand(bool shown) {
+  if (shown) {
+    band_->setGeometry(rect());
+    band_->raise();
+    band_->show();
+    band_->update();
+  } else {
+    band_->hide();
+  }
+}
+
+void CSelectPanelUI::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  band_->setGeometry(rect());
 }
 
 void CSelectPanelUI::mousePressEvent(QMouseEvent* event) {
@@ -32,7 +78,7 @@ void CSelectPanelUI::mouseMoveEvent(QMouseEvent* event) {
   const int top = std::min(anchor_.y(), current_.y());
   selection_ = QRect(left, top, std::max(anchor_.x(), current_.x()) - left,
                      std::max(anchor_.y(), current_.y()) - top);
-  update();
+  ShowBand(true);
 }
 
 void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* event) {
@@ -44,7 +90,7 @@ void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
   anchor_ = current_;
   MarkButtons();
-  update();
+  ShowBand(false);
   CNotifyBridge::SendNotify(this, notify::kClickSelectEnd);
 }
 
@@ -56,18 +102,6 @@ void CSelectPanelUI::MarkButtons() {
     const bool hit = button->isVisibleTo(this) && selection_.intersects(area);
     button->SetSelected(hit ? 1 : 0);
   }
-}
-
-void CSelectPanelUI::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  if (!dragging_) return;
-  QPainter p(this);
-  const QColor accent = palette().color(QPalette::Highlight);
-  QColor fill = accent;
-  fill.setAlpha(48);
-  p.setPen(QPen(accent, 1, Qt::DashLine));
-  p.setBrush(fill);
-  p.drawRect(selection_.adjusted(0, 0, -1, -1));
 }
 
 }  // namespace orlo::ui

@@ -24,16 +24,18 @@ class CSelectPanelUI : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void MarkButtons();
+  void ShowBand(bool shown);
 
   bool armed_ = false;
   bool dragging_ = false;
   QPoint anchor_;
   QPoint current_;
   QRect selection_;
+  QWidget* band_ = nullptr;  // drawn above the buttons while dragging
 };
 
 }  // namespace orlo::ui

@@ -3,7 +3,9 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QFileInfo>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "TestSupport.h"
@@ -11,6 +13,7 @@
 #include "ui/FontTable.h"
 #include "ui/ImageDesc.h"
 #include "ui/ResourceManager.h"
+#include "ui/SkinStyle.h"
 
 namespace orlo::ui {
 namespace {
@@ -149,6 +152,21 @@ TEST(FontTest, InterfaceTableAndFaceChoice) {
   CLanguageFaces shipped;
   EXPECT_TRUE(shipped.LoadFile(CResourceManager::GetInstance().ResolveFile("style/fonts.xml")));
   EXPECT_TRUE(shipped.FaceFor(15, -1).has_value());
+}
+
+TEST(SkinStyleTest, SheetResolvesEveryImageInTheSkinFolder) {
+  const QString sheet = QString::fromStdString(CSkinStyle::Load("dark.qss"));
+  ASSERT_FALSE(sheet.isEmpty());
+  EXPECT_FALSE(sheet.contains("@skin/"));
+  const QRegularExpression url(R"(url\(([^)]+)\))");
+  int count = 0;
+  for (auto it = url.globalMatch(sheet); it.hasNext(); ++count) {
+    const QString file = it.next().captured(1);
+    EXPECT_TRUE(file.startsWith(QString::fromStdString(CResourceManager::GetInstance().GetResourcePath())));
+    EXPECT_TRUE(QFileInfo(file).isFile()) << file.toStdString();
+  }
+  EXPECT_GT(count, 0);
+  EXPECT_TRUE(CSkinStyle::Load("missing.qss").empty());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "TestSupport.h"
 #include "ui/ControlFactory.h"
 #include "ui/NotifyBridge.h"
+#include "ui/Selection.h"
 #include "ui/TimerService.h"
 
 namespace orlo::ui {
@@ -167,6 +168,25 @@ TEST_F(NotifyTest, ComboSelectionAndSelectionWithoutNotification) {
   combo->setCurrentIndex(0);
   ASSERT_EQ(window_->OfType("itemselect").size(), 1u);
   EXPECT_EQ(window_->OfType("itemselect")[0].lParam, 1);
+}
+
+TEST_F(NotifyTest, SelectingFromCodeWithAndWithoutNotification) {
+  auto* list = Find<QListWidget>("macro_list");
+  window_->received.clear();
+  EXPECT_TRUE(SelectItem(list, 1, false));
+  EXPECT_EQ(list->currentRow(), 1);
+  EXPECT_FALSE(SelectItem(list, 2, false));  // out of range
+  EXPECT_FALSE(SelectItem(Find<QLabel>("str_test"), 0));
+  SelectOption(Find<QRadioButton>("opt_b"), true, false);
+  EXPECT_TRUE(Find<QRadioButton>("opt_b")->isChecked());
+  EXPECT_FALSE(Find<QRadioButton>("opt_a")->isChecked());
+  EXPECT_TRUE(window_->OfType("itemselect").empty());
+  EXPECT_TRUE(window_->OfType("selectchanged").empty());
+
+  EXPECT_TRUE(SelectItem(Find<QComboBox>("profile_combo"), 2));
+  SelectOption(Find<QRadioButton>("opt_a"), true);
+  EXPECT_EQ(window_->SendersOf("itemselect"), std::vector<std::string>{"profile_combo"});
+  EXPECT_EQ(window_->SendersOf("selectchanged"), (std::vector<std::string>{"opt_b", "opt_a"}));
 }
 
 TEST_F(NotifyTest, ListReportsSelectClickAndActivate) {
