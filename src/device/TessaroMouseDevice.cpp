@@ -527,6 +527,8 @@ int CTessaroMouseDevice::OpenCompanion(const std::string& path, int kind) {
   const bool receiver = kind == kCompanionReceiver;
   CHidChannel& channel = receiver ? companionLink_->ReceiverChannel() : companionLink_->WiredChannel();
   auto& mark = receiver ? companionReceiverOpen_ : companionWiredOpen_;
+  // A listener of a former open would otherwise block for ever in a read on the new channel.
+  Listener(kind).Stop([&channel] { channel.Close(); });
   bool opened;
   {
     std::lock_guard lock(receiver ? companionReceiverLock_ : companionWiredLock_);

@@ -149,6 +149,39 @@ TEST_F(MouseDeviceSettingsTest, NothingIsWrittenBeforeAGoodRead) {
   EXPECT_EQ(Block(0)[70], 0x42);
 }
 
+TEST_F(MouseDeviceSettingsTest, DefaultsReplaceTheProfileAndReachTheMouse) {
+  Connect(false);
+  mouse_->OnFirstContact();
+  mouse_->StopLightThread();
+  auto stages = mouse_->Profile().GetDPIStages();
+  stages[0].dpiX = stages[0].dpiY = 5000;
+  mouse_->Profile().SetDPIStages(stages);
+  mouse_->NotifyProfileChanged();
+  ASSERT_EQ(mouse_->ApplySettings(0, 0, 1, 0, 0), 1);
+  ASSERT_EQ(Block(0)[16] | Block(0)[17] << 8, 5000);
+  mouse_->ReloadProfile();
+  EXPECT_EQ(Block(0)[16] | Block(0)[17] << 8, 400);  // the default document's stage 0
+  const Json::Value doc = CJsonFile().ReadDocument(mouse_->GetProfileName());
+  EXPECT_EQ(doc["Device"][0]["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 400);
+  // The default document itself is left alone.
+  const Json::Value defaults = CJsonFile().ReadDocument(mouse_->DefaultDocumentPath());
+  EXPECT_EQ(defaults["Device"][0]["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 400);
+}
+
+TEST_F(MouseDeviceSettingsTest, PowerStateGoesToTheTab) {
+  Connect(true);
+  sim_->SetPowerState(57, 1, 0x21, 0);
+  mouse_->PollBattery();
+  const auto power = observer_.Power();
+  ASSERT_EQ(power.size(), 6u);
+  EXPECT_EQ(power[3], 1);  // through the receiver
+  EXPECT_EQ(observer_.Count("PostMainMessage 3329 " + std::to_string(power[4]) + " 0"), 1);
+  mouse_->SetPollingSuspended(true);
+  sim_->ClearLog();
+  mouse_->PollBattery();
+  EXPECT_TRUE(Codes().empty());
+}
+
 TEST_F(MouseDeviceSettingsTest, AsleepReceiverGetsNothingButTheQuery) {
   Connect(true);
   mouse_->LoadProfile();
