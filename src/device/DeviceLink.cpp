@@ -126,6 +126,11 @@ void CDeviceLink::BuildRequest(uint8_t* report, uint8_t code, uint8_t length, ui
   report[2] = static_cast<uint8_t>(sum >> 8);
 }
 
+// A write that failed because the link was closed under it counts as a closed link.
+int CDeviceLink::WriteFailure(const CHidChannel& channel) const {
+  return isOpen_.load() && channel.IsOpen() ? kLinkWriteFailed : kLinkNoReply;
+}
+
 int CDeviceLink::Transact(const uint8_t* request, size_t requestLength, uint8_t* reply,
                           size_t replyLength, size_t* bytesRead) {
   std::lock_guard exchange(exchangeLock_);
@@ -149,7 +154,7 @@ int CDeviceLink::TransactLocked(const uint8_t* request, size_t requestLength, ui
     std::lock_guard io(ioLock_);
     if (!channel.IsOpen()) return kLinkNoReply;
     uint32_t written = 0;
-    if (channel.Write(out, kReportSize, &written, timeout) <= 0) return kLinkWriteFailed;
+    if (channel.Write(out, kReportSize, &written, timeout) <= 0) return WriteFailure(channel);
   }
 
   uint8_t in[kReportSize] = {};
@@ -201,7 +206,7 @@ int CDeviceLink::QuietLocked(const uint8_t* request, size_t requestLength, uint8
     std::lock_guard io(ioLock_);
     if (!wired_->IsOpen()) return kLinkNoReply;
     uint32_t written = 0;
-    if (wired_->Write(out, kReportSize, &written, kWiredTimeoutMs) <= 0) return kLinkWriteFailed;
+    if (wired_->Write(out, kReportSize, &written, kWiredTimeoutMs) <= 0) return WriteFailure(*wired_);
   }
   uint8_t in[kReportSize] = {};
   uint32_t got = 0;

@@ -155,6 +155,7 @@ class CDeviceLink {
 
  private:
   int SimpleCommand(uint8_t code);
+  int WriteFailure(const CHidChannel& channel) const;
   int RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t* readBuffer,
                 const uint8_t* writeBuffer, size_t length, uint32_t offset, int chunk);
   int TransactLocked(const uint8_t* request, size_t requestLength, uint8_t* reply,
