@@ -72,6 +72,7 @@ bool CTessaroMouseDevice::Guard() { return link_->IsOpen() && link_->ReceiverGua
 void CTessaroMouseDevice::SetProfileKindIndex(int index) {
   profileKindIndex_ = index;
   profile_.SetDeviceIndex(0);
+  profile_.SetProfileKindIndex(index);  // numbers the custom effects of the light list
 }
 
 void CTessaroMouseDevice::PrepareProfileFiles() {
