@@ -9,6 +9,7 @@
 #include "device/RecordingObserver.h"
 #include "device/TessaroMouseDevice.h"
 #include "device/WorkerThread.h"
+#include "profile/JsonFile.h"
 
 namespace orlo {
 namespace {
@@ -92,6 +93,37 @@ TEST_F(LightThreadTest, RippleAndRainbowPaintTheColumnGroups) {
   EXPECT_GT(leds.Get(0).brightness, 0);
   EXPECT_EQ(leds.Get(2).brightness, 0);
   EXPECT_EQ(leds.Get(1), leds.Get(12));
+}
+
+TEST_F(LightThreadTest, CustomEffectFromTheProfilePlaysOnTheLeds) {
+  CTessaroMouseDevice mouse;
+  const std::string folder = mouse.DeviceFolder();
+  CJsonFile file;
+  Json::Value config;
+  config["LightInfo"][1][0]["LightName"] = "Mine";
+  config["LightInfo"][1][0]["Guid"] = "custom_one";
+  ASSERT_EQ(file.WriteDocument(folder + "velko_light.config", config), 0);
+  Json::Value step;
+  for (const char* k : {"LEDREGMode", "LEDDirection", "LEDSpeed", "LEDMultiColor", "green", "Cyle"}) step[k] = 0;
+  step["LEDREGMode"] = 1, step["LEDBrightness"] = 4, step["red"] = 7, step["blue"] = 9, step["Time"] = 1000;
+  Json::Value effect;
+  effect["LEDEffectList"].append(step);
+  ASSERT_EQ(file.WriteDocument(folder + "custom_one.light", effect), 0);
+  Json::Value doc = file.ReadDocument(mouse.DefaultDocumentPath());
+  doc["Device"][0]["LightInfo"]["SelectItem"] = 10;  // the first custom effect
+  ASSERT_EQ(file.WriteDocument(folder + "p.Json", doc), 0);
+
+  mouse.SetActiveProfileId("p");
+  mouse.LoadProfile();
+  {
+    std::lock_guard lock(mouse.customSteps().lock);
+    ASSERT_EQ(mouse.customSteps().steps.size(), 1u);
+  }
+  mouse.link().SetOpen(true);
+  mouse.StartLightThread();
+  std::this_thread::sleep_for(milliseconds(60));
+  mouse.StopLightThread();
+  EXPECT_EQ(mouse.ledState().Get(14), (LedValue{7, 0, 9, 255}));
 }
 
 TEST(WorkerThreadTest, StopEndsAThreadBlockedUntilCancelled) {
