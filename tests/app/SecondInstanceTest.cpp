@@ -9,6 +9,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QCoreApplication>
+#include <vector>
+
+#include "platform/bus/DBusBus.h"
+#include "platform/bus/RegisteredMessages.h"
 
 namespace {
 
@@ -66,6 +71,57 @@ TEST(SecondInstanceTest, SecondStartExitsZeroAndRaisesTheFirst) {
   EXPECT_EQ(first.exitCode(), 0);
   EXPECT_EQ(CountInFile(log1, "退出测试"), 1);
   EXPECT_GE(CountInFile(log1, "抓取设备线程设定退出"), 1);
+}
+
+TEST(SecondInstanceTest, LightControlSetOverTheSessionBusIsAnsweredByTheNotifySignal) {
+  if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+  if (!QFileInfo::exists(ProgramPath())) GTEST_SKIP() << "orlo not built";
+  using namespace orlo::bus;
+  QTemporaryDir dir;
+  const QString log = dir.filePath("orlo.log");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("XDG_RUNTIME_DIR", dir.path());
+  env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+  env.insert("ORLO_PROGRAM_DIR", ORLO_SOURCE_DIR);
+  env.insert("ORLO_DEBUG_LOG", log);
+
+  DBusBus other(QStringLiteral("light-control-peer"));
+  std::vector<std::pair<int64_t, int64_t>> notifies;
+  other.SetMessageHandler([&](uint32_t id, int64_t w, int64_t l) {
+    if (id == Messages().lightControlNotify) notifies.push_back({w, l});
+  });
+  auto pumpUntil = [](auto pred) {
+    QDeadlineTimer deadline(15000);
+    while (!pred() && !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      QThread::msleep(5);
+    }
+    return pred();
+  };
+
+  QProcess orlo;
+  orlo.setProcessEnvironment(env);
+  orlo.start(ProgramPath(), {});
+  ASSERT_TRUE(orlo.waitForStarted());
+  // At window-init the program announces that it drives the lighting.
+  ASSERT_TRUE(pumpUntil([&] { return !notifies.empty(); }));
+  EXPECT_EQ(notifies[0], std::make_pair(int64_t{1}, int64_t{1}));
+  ASSERT_TRUE(WaitForCount(log, "main window brought to front", 1));
+
+  ASSERT_TRUE(other.Broadcast(Messages().lightControlSet, 1, 0));
+  ASSERT_TRUE(pumpUntil([&] { return notifies.size() == 2; }));
+  EXPECT_EQ(notifies[1], std::make_pair(int64_t{1}, int64_t{0}));
+  // Ignored: wParam other than 1; no further notify.
+  ASSERT_TRUE(other.Broadcast(Messages().lightControlSet, 2, 1));
+  ASSERT_TRUE(other.Broadcast(Messages().lightControlSet, 1, 1));
+  ASSERT_TRUE(pumpUntil([&] { return notifies.size() >= 3; }));
+  EXPECT_EQ(notifies.size(), 3u);
+  EXPECT_EQ(notifies[2], std::make_pair(int64_t{1}, int64_t{1}));
+
+  orlo.terminate();
+  ASSERT_TRUE(orlo.waitForFinished(15000));
+  EXPECT_EQ(orlo.exitCode(), 0);
 }
 
 }  // namespace
