@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QWidget>
 
+#include "ui/DpiManager.h"
+#include "ui/LanguageStore.h"
 #include "ui/LayoutLoader.h"
+#include "ui/NotifyBridge.h"
 #include "ui/ResourceManager.h"
 
 namespace orlo::ui {
@@ -41,6 +44,10 @@ QWidget* CDialogBuilder::Create(const std::string& file, IDialogBuilderCallback*
     if (w->property("role").isValid()) w->setAttribute(Qt::WA_StyledBackground, true);
   }
   if (root->property("role").isValid()) root->setAttribute(Qt::WA_StyledBackground, true);
+  // A subtree is usable at once: texts, scale and notifications do not wait for the event loop.
+  CLanguageStore::GetInstance().ApplyTexts(root);
+  CDpiManager::ApplyTo(root);
+  CNotifyBridge::Instance().Attach(root);
   return root;
 }
 

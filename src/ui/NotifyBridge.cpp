@@ -54,7 +54,8 @@ CNotifyBridge& CNotifyBridge::Instance() {
 bool CNotifyBridge::SendNotify(QWidget* sender, const std::string& type, std::int64_t wParam,
                                std::int64_t lParam) {
   // Widgets belong to the UI thread; a worker must post its work there instead.
-  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+  const QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr || QThread::currentThread() != app->thread()) {
     DebugLine("notification from a worker thread dropped: " + type);
     return false;
   }

@@ -109,6 +109,23 @@ TEST_F(LayoutTest, LookupByNameGivesNullForAbsentOrEmptyNames) {
   EXPECT_EQ(FindSubControlByName(nullptr, "key_1"), nullptr);
 }
 
+TEST_F(LayoutTest, SubtreeBuiltIntoAWindowWorksBeforeTheEventLoopRuns) {
+  const std::string page = test::WriteLayout(
+      dir_, "page.xml",
+      R"(<widget class="QPushButton" name="page_btn"><property name="textid" stdset="0"><string>msg_confirm</string></property></widget>)");
+  const std::string host = test::WriteLayout(dir_, "host.xml", "");
+  test::RecordingWindow window(host);
+  ASSERT_TRUE(window.Create());
+  CDialogBuilder builder;
+  QWidget* subtree = builder.Create(page, nullptr, window.FindControl("root"));
+  ASSERT_NE(subtree, nullptr) << builder.LastError();
+  auto* button = qobject_cast<QPushButton*>(FindSubControlByName(subtree, "page_btn"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->text(), QString("OK"));
+  button->click();
+  EXPECT_EQ(window.SendersOf("click"), std::vector<std::string>{"page_btn"});
+}
+
 TEST_F(LayoutTest, LayoutNamesResolveThroughTheIndexAndEitherSeparator) {
   auto& resources = CResourceManager::GetInstance();
   const std::string skin = resources.GetResourcePath();
