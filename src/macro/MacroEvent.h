@@ -15,7 +15,7 @@ enum MacroEventType : int {
   kMacroMouseButton = 1,  // Button: 1 left, 2 right, 4 middle, 8 back, 16 forward
   kMacroMoveX = 4,        // Button: pixels; down = left, up = right
   kMacroMoveY = 5,        // Button: pixels; down = up, up = down
-  kMacroModifier = 9,     // Button: modifier bit (0x01 left Ctrl ... 0x80 right Windows)
+  kMacroModifier = 9,     // Button: modifier bit (0x01 left Ctrl ... 0x80 right GUI)
   kMacroKey = 10,         // Button: HID keyboard usage
 };
 
