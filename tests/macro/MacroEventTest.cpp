@@ -71,15 +71,6 @@ TEST(MacroEventJson, ReadsEventsAndRejectsWhatCannotBePlayed) {
   EXPECT_EQ(*kept, (MacroEvent{3, 0, false, 0}));
 }
 
-TEST(MacroEventJson, WritesDelayAsDecimalString) {
-  Json::Value v = MacroEventToJson({kMacroMouseButton, 2, false, 120});
-  EXPECT_EQ(v["Type"].asInt(), 1);
-  EXPECT_EQ(v["Button"].asInt(), 2);
-  EXPECT_EQ(v["Action"].asString(), "up");
-  ASSERT_TRUE(v["Delay"].isString());
-  EXPECT_EQ(v["Delay"].asString(), "120");
-}
-
 TEST(MacroEventBytes, DelayLittleEndianThenTypeWithDownBitThenButton) {
   auto b = MacroEventBytes({kMacroKey, 0x28, true, 0x1234});
   EXPECT_EQ(b, (std::array<uint8_t, 4>{0x34, 0x12, 0x8A, 0x28}));
