@@ -122,6 +122,7 @@ TEST_F(PictureTest, NameColourAcceptsHexWithOrWithoutNumberSign) {
   EXPECT_EQ(key->NameTextColour(), 0xFF00FF00u);  // no alpha given: opaque
   EXPECT_FALSE(key->SetAttribute("gmnametextcolor", "#12G4"));
   EXPECT_FALSE(key->SetAttribute("gmnametextcolor", "#"));
+  EXPECT_FALSE(key->SetAttribute("gmnametextcolor", "#1FF102030"));  // more than 32 bits
   EXPECT_EQ(key->NameTextColour(), 0xFF00FF00u);
 
   // Other attributes go to the button.
