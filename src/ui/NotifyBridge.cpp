@@ -34,8 +34,17 @@ QSet<const QWidget*>& MutedSenders() {
   return muted;
 }
 
-// Qt's own helper children (a spin box's line edit, a scroll area's viewport) are not controls.
-bool IsInternal(const QWidget* w) { return w->objectName().startsWith(QLatin1String("qt_")); }
+// Qt's own helper children (a spin box's line edit, a scroll area's viewport, a combo's popup)
+// are not controls.
+bool IsInternal(const QWidget* w) {
+  if (w->objectName().startsWith(QLatin1String("qt_"))) return true;
+  for (const QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget()) {
+    if (qobject_cast<const QComboBox*>(p) != nullptr || qobject_cast<const QAbstractSpinBox*>(p) != nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // Pointer events a control ignores are passed on to its parents; the parent whose child lies
 // under the pointer is not the one the event was meant for.

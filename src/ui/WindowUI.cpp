@@ -122,8 +122,9 @@ int CWindowUI::ShowModal() {
 
 void CWindowUI::Close(int result) {
   result_ = result;
-  hide();
-  if (modalLoop_) modalLoop_->exit(result);
+  closing_ = true;
+  close();  // goes through closeEvent, where a window may still refuse
+  closing_ = false;
 }
 
 void CWindowUI::CenterWindow() {
@@ -152,12 +153,10 @@ void CWindowUI::showEvent(QShowEvent* event) {
 }
 
 void CWindowUI::closeEvent(QCloseEvent* event) {
-  // Closed from outside (title bar, window manager): the result is 0.
-  if (modalLoop_) {
-    result_ = 0;
-    modalLoop_->exit(0);
-  }
+  // Closed from outside (title bar, window manager, Alt+F4): the result is 0.
+  if (!closing_) result_ = 0;
   QWidget::closeEvent(event);
+  if (event->isAccepted() && modalLoop_) modalLoop_->exit(result_);
 }
 
 void CWindowUI::mousePressEvent(QMouseEvent* event) {

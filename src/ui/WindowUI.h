@@ -55,6 +55,7 @@ class CWindowUI : public QWidget, public INotifyUI {
 
   // Runs the window modally until Close; returns the close result.
   int ShowModal();
+  // Closes the window (closeEvent runs) with `result`; any other way of closing gives 0.
   void Close(int result = 0);
   int Result() const { return result_; }
   void CenterWindow();
@@ -71,6 +72,7 @@ class CWindowUI : public QWidget, public INotifyUI {
   QWidget* root_ = nullptr;
   std::vector<INotifyUI*> notifiers_;
   bool windowInitSent_ = false;
+  bool closing_ = false;  // inside Close: keep its result
   int result_ = 0;
   QPointer<QEventLoop> modalLoop_;
 };
