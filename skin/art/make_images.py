@@ -11,10 +11,10 @@ import subprocess
 import tempfile
 
 SKIN = os.path.normpath(os.path.join(os.path.dirname(__file__), ".."))
-MUTED = "#8B919C"
+MUTED = "#9A9EA6"
 ACCENT = "#2FB5A8"
 TEXT = "#C9CCD1"
-DIM = "#3A3F49"
+DIM = "#3A3D43"
 
 # Device outlines on a 48x48 grid; {c} is the stroke colour.
 DEVICES = {
@@ -42,7 +42,7 @@ DEVICES = {
              <circle cx="24" cy="33" r="1.6" fill="{c}"/>""",
 }
 
-SYNC_BADGE = """<circle cx="39" cy="39" r="8" fill="#1E2127" stroke="{c}" stroke-width="1.6"/>
+SYNC_BADGE = """<circle cx="39" cy="39" r="8" fill="#26282C" stroke="{c}" stroke-width="1.6"/>
   <path d="M35.5 38a3.8 3.8 0 0 1 6.6-1.8M42.5 40a3.8 3.8 0 0 1-6.6 1.8" fill="none" stroke="{c}" stroke-width="1.5" stroke-linecap="round"/>
   <path d="M42.6 34.4v2.2h-2.2M35.4 43.6v-2.2h2.2" fill="none" stroke="{c}" stroke-width="1.5" stroke-linecap="round"/>"""
 
@@ -95,7 +95,7 @@ def power_images():
 
 
 def app_icon():
-    body = f"""<rect x="4" y="4" width="56" height="56" rx="14" fill="#1E2127"/>
+    body = f"""<rect x="4" y="4" width="56" height="56" rx="14" fill="#26282C"/>
   <circle cx="32" cy="32" r="15" fill="none" stroke="{ACCENT}" stroke-width="6"/>
   <circle cx="32" cy="32" r="4.5" fill="{TEXT}"/>
   <path d="M32 9v6M32 49v6M9 32h6M49 32h6" stroke="{DIM}" stroke-width="3" stroke-linecap="round"/>"""
@@ -132,20 +132,20 @@ def caption_icons():
 def no_device_art():
     body = f"""<defs>
     <linearGradient id="g" x1="0" y1="0" x2="0" y2="1">
-      <stop offset="0" stop-color="#2A2E36"/><stop offset="1" stop-color="#1E2127"/>
+      <stop offset="0" stop-color="#303237"/><stop offset="1" stop-color="#26282C"/>
     </linearGradient>
   </defs>
   <ellipse cx="210" cy="176" rx="190" ry="14" fill="#000000" opacity="0.25"/>
   <!-- keyboard -->
   <rect x="20" y="70" width="250" height="96" rx="12" fill="url(#g)" stroke="{DIM}" stroke-width="2"/>
-  {''.join(f'<rect x="{38 + i * 19}" y="{88 + r * 20}" width="14" height="13" rx="3" fill="#30353F"/>' for r in range(3) for i in range(11))}
-  <rect x="86" y="146" width="118" height="12" rx="3" fill="#30353F"/>
-  <rect x="38" y="146" width="42" height="12" rx="3" fill="#30353F"/>
-  <rect x="210" y="146" width="42" height="12" rx="3" fill="#30353F"/>
+  {''.join(f'<rect x="{38 + i * 19}" y="{88 + r * 20}" width="14" height="13" rx="3" fill="#3A3D43"/>' for r in range(3) for i in range(11))}
+  <rect x="86" y="146" width="118" height="12" rx="3" fill="#3A3D43"/>
+  <rect x="38" y="146" width="42" height="12" rx="3" fill="#3A3D43"/>
+  <rect x="210" y="146" width="42" height="12" rx="3" fill="#3A3D43"/>
   <!-- mouse -->
   <rect x="312" y="64" width="64" height="104" rx="32" fill="url(#g)" stroke="{DIM}" stroke-width="2"/>
   <line x1="344" y1="65" x2="344" y2="104" stroke="{DIM}" stroke-width="2"/>
-  <rect x="339" y="78" width="10" height="18" rx="5" fill="#30353F"/>
+  <rect x="339" y="78" width="10" height="18" rx="5" fill="#3A3D43"/>
   <!-- cable with the open plug -->
   <path d="M344 64 C344 30 300 22 258 30" fill="none" stroke="{DIM}" stroke-width="3" stroke-dasharray="2 7" stroke-linecap="round"/>
   <rect x="226" y="22" width="26" height="16" rx="3" fill="none" stroke="{ACCENT}" stroke-width="2.5"/>

@@ -1,10 +1,9 @@
 #include "app/CustomControls.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include "ui/ControlFactory.h"
-#include "ui/ResourceManager.h"
+#include "ui/SkinStyle.h"
 
 namespace orlo {
 
@@ -14,8 +13,7 @@ void RegisterCustomControls() {
 }
 
 void ApplySkinStyle(QApplication& app) {
-  QFile qss(QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile("style/dark.qss")));
-  if (qss.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(qss.readAll()));
+  ui::CSkinStyle::Apply(app);
 }
 
 }  // namespace orlo

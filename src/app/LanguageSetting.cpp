@@ -78,14 +78,4 @@ int CLanguageSetting::StartupIndex() const {
   return 0;
 }
 
-std::optional<std::string> FontFaceForLanguageSwitch(int current, int next) {
-  if (next == 15) return std::string("Noto Sans Thai");
-  if (next == 0) return std::string("汉仪菱心体简");
-  if (next == 2) return std::string("Noto Sans CJK TC Regular");
-  if (current == 15 || current == 0 || current == 2 || current < 0) {
-    return std::string("Verdana Unicode MS");
-  }
-  return std::nullopt;
-}
-
 }  // namespace orlo

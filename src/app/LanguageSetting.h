@@ -43,8 +43,4 @@ class CLanguageSetting {
   std::vector<LanguageEntry> languages_;
 };
 
-// The font face a switch from `current` to `next` brings, or nothing when the fonts stay.
-// -1 stands for "no language yet".
-std::optional<std::string> FontFaceForLanguageSwitch(int current, int next);
-
 }  // namespace orlo

@@ -24,7 +24,10 @@
 #include "platform/Paths.h"
 #include "platform/bus/MessageBus.h"
 #include "platform/bus/RegisteredMessages.h"
+#include "ui/DpiManager.h"
+#include "ui/FontTable.h"
 #include "ui/LanguageStore.h"
+#include "ui/MsgWnd.h"
 #include "ui/ResourceManager.h"
 
 namespace orlo {
@@ -36,10 +39,6 @@ QString SkinFile(const std::string& relative) {
   return QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile(relative));
 }
 }  // namespace
-
-int ChooseLayoutDpi(int monitorWidth, int monitorHeight) {
-  return (monitorWidth > 1500 && monitorHeight > 960) ? 144 : 96;
-}
 
 CMainWnd::CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices,
                    MainWindowOptions options)
@@ -293,7 +292,8 @@ void CMainWnd::OnMenuCommand(const std::string& item) {
   } else if (item == "setwnd_menu") {
     OnPrivateMessage(kMsgOpenSettings, 0, 0);
   } else if (item == "about_menu") {
-    DebugLine("about window: not available in this build");
+    ui::CMsgWnd::ShowMessageBox(this, ui::TextOf("about_title_text"), "about_text", dpi_, true,
+                                ui::CMsgWnd::kConfirmOnly);
   }
 }
 
@@ -335,8 +335,12 @@ void CMainWnd::LayoutStep() {
   QScreen* s = screen();
   if (QScreen* near = QGuiApplication::screenAt(frameGeometry().center())) s = near;
   const QSize monitor = s ? s->size() : QSize(1280, 1024);
-  dpi_ = ChooseLayoutDpi(monitor.width(), monitor.height());
-  resize(1000 * dpi_ / 96, 640 * dpi_ / 96);
+  dpi_ = ui::CDpiManager::Checked(ui::CDpiManager::ForScreen(monitor.width(), monitor.height()),
+                                  "MAIN_WND DPI SET ERROR");
+  // The design size is set at 96 DPI and then scaled with everything else.
+  ui::CDpiManager::SetAllDPI(96);
+  resize(1000, 640);
+  ui::CDpiManager::SetAllDPI(dpi_);
   CenterWindow();
   laidOut_ = true;
   emit LaidOut();
@@ -351,10 +355,11 @@ void CMainWnd::SwitchLanguage(int index) {
     DebugPrintf("language %d is not in the list", index);
     return;
   }
-  if (auto face = FontFaceForLanguageSwitch(languageIndex_, index)) {
-    QFont f = QApplication::font();
-    f.setFamilies({QString::fromStdString(*face), f.family()});
-    QApplication::setFont(f);
+  ui::CLanguageFaces faces;
+  faces.LoadFile(ui::CResourceManager::GetInstance().ResolveFile("style/fonts.xml"));
+  if (auto face = faces.FaceFor(index, languageIndex_)) {
+    ui::CFontTable::GetInstance().SetInterfaceFonts(*face);
+    ui::CFontTable::GetInstance().ReloadFonts();
   }
   languageIndex_ = index;
   if (entry) {

@@ -47,9 +47,6 @@ enum MainWindowTimer : int {
   kTimerGameRestore = 1066,
 };
 
-// DPI of the layout step: 144 on a monitor wider than 1500 and taller than 960 pixels, else 96.
-int ChooseLayoutDpi(int monitorWidth, int monitorHeight);
-
 struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file

@@ -223,14 +223,6 @@ TEST_F(LanguageSettingTest, MissingOrBrokenConfigGivesAnEmptyList) {
   EXPECT_TRUE(s.Languages().empty());
 }
 
-TEST(FontFaceTest, OnlySomeSwitchesChangeTheFonts) {
-  EXPECT_EQ(FontFaceForLanguageSwitch(3, 4), std::nullopt);
-  EXPECT_EQ(FontFaceForLanguageSwitch(15, 4), "Verdana Unicode MS");
-  EXPECT_EQ(FontFaceForLanguageSwitch(-1, 1), "Verdana Unicode MS");
-  EXPECT_EQ(FontFaceForLanguageSwitch(4, 15), "Noto Sans Thai");
-  EXPECT_EQ(FontFaceForLanguageSwitch(1, 2), "Noto Sans CJK TC Regular");
-}
-
 TEST(WorkerRecordsTest, StopIsCooperativeAndASlowThreadIsWaitedFor) {
   CWorkerRecords records;
   std::atomic<bool> slowEnded{false};

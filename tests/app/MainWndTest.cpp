@@ -259,14 +259,6 @@ TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
   EXPECT_EQ(log.scanPasses, passes);
 }
 
-TEST(LayoutDpiTest, LargeMonitorsGetTheLargerLayout) {
-  EXPECT_EQ(ChooseLayoutDpi(1920, 1080), 144);
-  EXPECT_EQ(ChooseLayoutDpi(1366, 768), 96);
-  EXPECT_EQ(ChooseLayoutDpi(1500, 1080), 96);
-  EXPECT_EQ(ChooseLayoutDpi(1920, 960), 96);
-  EXPECT_EQ(ChooseLayoutDpi(1501, 961), 144);
-}
-
 TEST(AppArgumentsTest, OptionsAreParsedAndOthersKept) {
   const char* argv[] = {"orlo", "--simulate", "mouse,keyboard", "--screenshot=/tmp/a.png", "-x"};
   auto a = ParseAppArguments(5, const_cast<char**>(argv));
