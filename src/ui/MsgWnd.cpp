@@ -78,8 +78,9 @@ int CMsgWnd::ShowMessageBox(QWidget* owner, const std::string& title, const std:
   box->adjustSize();
   box->CenterWindow();
   const int result = box->ShowModal();
-  // The owner may have been destroyed while the box ran, taking the box with it.
-  if (box) box->deleteLater();
+  // The nested loop has unwound, so the box can go now (a deferred delete could outlive the
+  // application). The owner may already have taken it along.
+  delete box.data();
   return result;
 }
 
