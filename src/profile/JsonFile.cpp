@@ -64,8 +64,10 @@ std::string CJsonFile::DocumentText(const Json::Value& document) {
 
 int CJsonFile::WriteDocument(const std::string& path, const Json::Value& document) const {
   const std::string text = DocumentText(document);
-  std::string tmp = path + ".tmpXXXXXX";
-  int fd = mkstemp(tmp.data());
+  // One fixed temporary name per document: a save killed half-way leaves at most one stale
+  // temporary beside it, which the next save of that document overwrites.
+  const std::string tmp = path + ".tmp";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     DebugPrintf("WriteDocument: cannot create a temporary file beside %s (errno %d)", path.c_str(), errno);
     return -1;
@@ -77,8 +79,7 @@ int CJsonFile::WriteDocument(const std::string& path, const Json::Value& documen
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) ok = false; else done += static_cast<size_t>(w);
   }
-  // mkstemp creates 0600; documents keep the usual file mode.
-  ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+  ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return 0;
   DebugPrintf("WriteDocument: cannot write %s (errno %d)", path.c_str(), errno);
