@@ -16,19 +16,19 @@ CFontTable& CFontTable::GetInstance() {
 
 CFontTable::CFontTable() { SetInterfaceFonts({}); }
 
-const FontSpec& CFontTable::Spec(int id) const {
+const FontEntry& CFontTable::Entry(int id) const {
   auto it = fonts_.find(id);
   return it != fonts_.end() ? it->second : default_;
 }
 
 QFont CFontTable::GetFont(int id) const {
-  const FontSpec& spec = Spec(id);
+  const FontEntry& entry = Entry(id);
   QFont font;
-  if (!spec.face.empty()) font.setFamily(QString::fromStdString(spec.face));
-  font.setPixelSize(std::max(1, CDpiManager::Scale(spec.size)));
-  font.setBold(spec.bold);
-  font.setUnderline(spec.underline);
-  font.setItalic(spec.italic);
+  if (!entry.face.empty()) font.setFamily(QString::fromStdString(entry.face));
+  font.setPixelSize(std::max(1, CDpiManager::Scale(entry.size)));
+  font.setBold(entry.bold);
+  font.setUnderline(entry.underline);
+  font.setItalic(entry.italic);
   return font;
 }
 
@@ -42,9 +42,9 @@ void CFontTable::SetInterfaceFonts(const std::string& face) {
                                   {6, 22, false, false},  {7, 14, false, false}, {8, 12, false, false},
                                   {9, 11, false, false},  {10, 10, false, false}, {11, 28, false, false},
                                   {50, 18, true, false}};
-  default_ = FontSpec{face, 13};
+  default_ = FontEntry{face, 13};
   fonts_.clear();
-  for (const Row& r : kRows) fonts_[r.id] = FontSpec{face, r.size, r.bold, r.underline, false};
+  for (const Row& r : kRows) fonts_[r.id] = FontEntry{face, r.size, r.bold, r.underline, false};
 }
 
 void CFontTable::ApplyFonts(QWidget* tree) const {

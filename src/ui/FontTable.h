@@ -11,7 +11,7 @@ class QWidget;
 
 namespace orlo::ui {
 
-struct FontSpec {
+struct FontEntry {
   std::string face;
   int size = 13;
   bool bold = false;
@@ -23,12 +23,12 @@ class CFontTable {
  public:
   static CFontTable& GetInstance();
 
-  void SetDefaultFont(const FontSpec& spec) { default_ = spec; }
-  void AddFont(int id, const FontSpec& spec) { fonts_[id] = spec; }
+  void SetDefaultFont(const FontEntry& entry) { default_ = entry; }
+  void AddFont(int id, const FontEntry& entry) { fonts_[id] = entry; }
   void RemoveAllFonts() { fonts_.clear(); }
-  const FontSpec& DefaultFont() const { return default_; }
-  // The spec of `id`, or the default font for an id the table does not have.
-  const FontSpec& Spec(int id) const;
+  const FontEntry& DefaultFont() const { return default_; }
+  // The entry of `id`, or the default font for an id the table does not have.
+  const FontEntry& Entry(int id) const;
   // The font of `id` at the current DPI.
   QFont GetFont(int id) const;
 
@@ -43,8 +43,8 @@ class CFontTable {
 
  private:
   CFontTable();
-  FontSpec default_;
-  std::map<int, FontSpec> fonts_;
+  FontEntry default_;
+  std::map<int, FontEntry> fonts_;
 };
 
 inline constexpr const char* kFontIdProperty = "fontid";

@@ -118,9 +118,9 @@ TEST(DpiTest, SetAllDpiScalesOurWindowsPositionsSizesAndFonts) {
 TEST(FontTest, InterfaceTableAndFaceChoice) {
   auto& fonts = CFontTable::GetInstance();
   fonts.SetInterfaceFonts("Test Face");
-  EXPECT_TRUE(fonts.Spec(1).underline);
-  EXPECT_TRUE(fonts.Spec(50).bold);
-  EXPECT_EQ(fonts.Spec(12).size, fonts.DefaultFont().size);  // not in the table: the default
+  EXPECT_TRUE(fonts.Entry(1).underline);
+  EXPECT_TRUE(fonts.Entry(50).bold);
+  EXPECT_EQ(fonts.Entry(12).size, fonts.DefaultFont().size);  // not in the table: the default
   EXPECT_EQ(fonts.GetFont(3).family(), QString("Test Face"));
   fonts.SetInterfaceFonts({});
 
