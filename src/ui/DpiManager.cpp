@@ -13,35 +13,35 @@ namespace {
 
 int g_dpi = 96;
 
-constexpr const char* kBaseMin = "orloBaseMinSize";
-constexpr const char* kBaseMax = "orloBaseMaxSize";
-constexpr const char* kBaseGeometry = "orloBaseGeometry";
-constexpr const char* kBaseSize = "orloBaseSize";
+// The DPI a widget's sizes currently stand at. Sizes are rescaled by ratio from there, so that
+// sizes set by code after the layout was built (a window resized at 96) are kept.
+constexpr const char* kAppliedDpi = "orloAppliedDpi";
 
-QSize ScaleSize(const QSize& s) {
-  auto one = [](int v) { return v >= QWIDGETSIZE_MAX ? v : CDpiManager::Scale(v); };
-  return QSize(one(s.width()), one(s.height()));
+int Rescale(int v, int from, int to) {
+  if (v >= QWIDGETSIZE_MAX || from == to) return v;
+  const long long scaled = static_cast<long long>(v) * to;
+  return static_cast<int>(scaled >= 0 ? (scaled + from / 2) / from : (scaled - from / 2) / from);
 }
 
-QVariant Base(QWidget* w, const char* name, const QVariant& now) {
-  QVariant base = w->property(name);
-  if (!base.isValid()) {
-    w->setProperty(name, now);
-    base = now;
-  }
-  return base;
+QSize Rescale(const QSize& s, int from, int to) {
+  return QSize(Rescale(s.width(), from, to), Rescale(s.height(), from, to));
 }
 
 void ScaleOne(QWidget* w) {
-  w->setMinimumSize(ScaleSize(Base(w, kBaseMin, w->minimumSize()).toSize()));
-  w->setMaximumSize(ScaleSize(Base(w, kBaseMax, w->maximumSize()).toSize()));
+  bool ok = false;
+  int from = w->property(kAppliedDpi).toInt(&ok);
+  if (!ok || !CDpiManager::IsAccepted(from)) from = 96;  // a layout is designed at 96
+  w->setProperty(kAppliedDpi, g_dpi);
+  if (from == g_dpi) return;
+  w->setMinimumSize(Rescale(w->minimumSize(), from, g_dpi));
+  w->setMaximumSize(Rescale(w->maximumSize(), from, g_dpi));
   if (w->isWindow()) {
-    w->resize(ScaleSize(Base(w, kBaseSize, w->size()).toSize()));
+    w->resize(Rescale(w->size(), from, g_dpi));
   } else if (w->parentWidget() != nullptr && w->parentWidget()->layout() == nullptr) {
     // Placed by position (device pictures): positions scale with sizes.
-    const QRect g = Base(w, kBaseGeometry, w->geometry()).toRect();
-    w->setGeometry(CDpiManager::Scale(g.x()), CDpiManager::Scale(g.y()), CDpiManager::Scale(g.width()),
-                   CDpiManager::Scale(g.height()));
+    const QRect g = w->geometry();
+    w->setGeometry(Rescale(g.x(), from, g_dpi), Rescale(g.y(), from, g_dpi), Rescale(g.width(), from, g_dpi),
+                   Rescale(g.height(), from, g_dpi));
   }
 }
 
@@ -60,9 +60,7 @@ int CDpiManager::ForScreen(int width, int height) { return width > 1500 && heigh
 int CDpiManager::Dpi() { return g_dpi; }
 
 int CDpiManager::Scale(int px) {
-  // Rounded to the nearest pixel, halves away from zero.
-  const long long scaled = static_cast<long long>(px) * g_dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : (scaled - 48) / 96);
+  return Rescale(px, 96, g_dpi);
 }
 
 void CDpiManager::SetAllDPI(int dpi) {

@@ -98,20 +98,23 @@ TEST(DpiTest, SetAllDpiScalesOurWindowsPositionsSizesAndFonts) {
   label->setGeometry(10, 20, 100, 30);
   label->setProperty(kFontIdProperty, 3);
   label->setMinimumSize(50, 16);
-  window.resize(200, 100);
   window.show();
   CDpiManager::ApplyTo(&window);
   EXPECT_EQ(label->font().pixelSize(), 30);
+  window.resize(1000, 640);  // sized by code after the layout was built
 
   CDpiManager::SetAllDPI(144);
   EXPECT_EQ(label->geometry(), QRect(15, 30, 150, 45));
   EXPECT_EQ(label->minimumSize(), QSize(75, 24));
-  EXPECT_EQ(window.size(), QSize(300, 150));
+  EXPECT_EQ(window.size(), QSize(1500, 960));
   EXPECT_EQ(label->font().pixelSize(), 45);
+  CDpiManager::ApplyTo(&window);  // applying again at the same DPI changes nothing
+  EXPECT_EQ(label->geometry(), QRect(15, 30, 150, 45));
   CDpiManager::SetAllDPI(100);  // ignored
   EXPECT_EQ(CDpiManager::Dpi(), 144);
   CDpiManager::SetAllDPI(96);  // back to the design values, not compounded
   EXPECT_EQ(label->geometry(), QRect(10, 20, 100, 30));
+  EXPECT_EQ(window.size(), QSize(1000, 640));
   EXPECT_EQ(label->font().pixelSize(), 30);
 }
 
