@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/DeviceManagerSeam.h"
 #include "app/DivuRudoReport.h"
@@ -149,6 +150,14 @@ void CMainWnd::WindowInit() {
     screenHeight_ = s->size().height();
   }
   game_.SetScreenSize(screenWidth_, screenHeight_);
+  // A resolution change re-runs the layout step (a DPI change arrives as a screen change).
+  for (QScreen* screen : QGuiApplication::screens()) {
+    connect(screen, &QScreen::geometryChanged, this, [this] {
+      if (!Awake()) return;
+      DebugLine("显示器分辨率发生变化");
+      LayoutStep();
+    });
+  }
   hide();
   workers_.Start(CWorkerRecords::kScanRecord, [this](const CStopSignal& stop) {
     bool firstPass = true;
@@ -456,6 +465,18 @@ void CMainWnd::OnDestroy() {
     for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
   }
   emit Destroyed();
+}
+
+void CMainWnd::showEvent(QShowEvent* event) {
+  ui::CWindowUI::showEvent(event);
+  if (!screenHooked_ && windowHandle()) {
+    screenHooked_ = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen*) {
+      if (!Awake()) return;
+      DebugLine("界面 DPI 发生变化");
+      LayoutStep();
+    });
+  }
 }
 
 void CMainWnd::changeEvent(QEvent* event) {

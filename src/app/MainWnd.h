@@ -109,6 +109,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
@@ -151,6 +152,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   bool laidOut_ = false;
   bool screenshotTaken_ = false;
   bool windowActive_ = false;
+  bool screenHooked_ = false;
   int languageIndex_ = -1;
   int dpi_ = 96;
   int screenWidth_ = 0;
