@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/Catalogue.h"
+
 namespace orlo {
 
 namespace {
@@ -32,8 +34,9 @@ std::vector<uint8_t> BuildDivuRudoBlock(const std::vector<UpdateRowIntegers>& ro
 namespace orlo {
 
 std::vector<UpdateRowIntegers> UpdateTableIntegers() {
-  // Integers 1-3 of the four update rows (mouse, keyboard, mousepad, application).
-  return {{1, 1, 0}, {1, 1, 0}, {2, 1, 0}, {0, 1, 0}};
+  std::vector<UpdateRowIntegers> rows;
+  for (const UpdateEntry& e : kUpdateTable) rows.push_back({e.rowType, e.rowFlag, e.rowVersion});
+  return rows;
 }
 
 }  // namespace orlo
