@@ -126,8 +126,12 @@ int RunApplication(int argc, char** argv) {
     // Wake the running instance and leave; no window, no display needed.
     QCoreApplication core(argc, argv);
     bus::DBusBus bus;
-    if (bus.Broadcast(instanceMessage, 0, 1)) bus.Flush();
-    std::printf("Tavrin ORLO is already running; brought it to the front.\n");
+    if (bus.Broadcast(instanceMessage, 0, 1)) {
+      bus.Flush();
+      std::printf("Tavrin ORLO is already running; brought it to the front.\n");
+    } else {
+      std::printf("Tavrin ORLO is already running (no session bus to wake it).\n");
+    }
     return 0;
   }
 
