@@ -41,17 +41,6 @@ TEST_F(SimMouseProtocol, InfoBlockDescribesTheMouseInEitherChunkSize) {
   EXPECT_EQ(log[2].offset, 24);
 }
 
-TEST_F(SimMouseProtocol, ReplyCarriesCommandStatusAndPayload) {
-  const auto a = Exchange(*handle, MakeRequest(kCmdReadSettings, 13, 128));
-  ASSERT_EQ(a.status, TransferStatus::Ok);
-  EXPECT_EQ(a.reply[0], kCommandReportId);
-  EXPECT_EQ(a.reply[3], kCmdReadSettings);
-  EXPECT_EQ(a.reply[7], kStatusOk);
-  const auto block = mouse->SettingsBlock(1);
-  EXPECT_TRUE(std::equal(block.begin(), block.begin() + 13, a.reply.begin() + kPayloadOffset));
-  EXPECT_EQ(a.reply[kPayloadOffset + 13], 0) << "bytes past the requested length stay zero";
-}
-
 TEST_F(SimMouseProtocol, FactorySettingsHoldFivePlausibleProfiles) {
   for (int p = 0; p < SimMouse::kProfiles; ++p) {
     const auto block = ReadBlock(*handle, kCmdReadSettings, SimMouse::kBlockSize, 24,
@@ -168,19 +157,6 @@ TEST_F(SimMouseProtocol, BadChecksumAnswersFailureWithoutWriting) {
   EXPECT_EQ(begin[2], 0x00);
   EXPECT_EQ(Exchange(*handle, begin).reply[7], kStatusOk);
   EXPECT_TRUE(mouse->Log().back().checksumOk);
-}
-
-TEST_F(SimMouseProtocol, PowerStateAndWirelessQuery) {
-  mouse->SetPowerState(85, 1, 3);
-  auto a = Exchange(*handle, MakeRequest(kCmdReadRange, 6, 0));
-  ASSERT_EQ(a.status, TransferStatus::Ok);
-  EXPECT_EQ(a.reply[7], kStatusOk);
-  EXPECT_EQ(a.reply[8], 85);
-  EXPECT_EQ(a.reply[9], 1);
-  EXPECT_EQ(a.reply[12], 3);
-  a = Exchange(*handle, MakeRequest(kCmdWirelessQuery));
-  EXPECT_EQ(a.reply[3], kCmdWirelessQuery);
-  EXPECT_EQ(a.reply[8], kWirelessReachable);
 }
 
 TEST_F(SimMouseProtocol, ShortOutputReportIsPaddedAndUnknownReportIdRejected) {
