@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QString>
+#include <QStyle>
 
 #include "ui/DpiManager.h"
 #include "ui/LanguageStore.h"
@@ -28,6 +29,12 @@ bool CMsgWnd::Prepare(const std::string& title, const std::string& text, int dpi
   if (buttons == kConfirmOnly || buttons == kConfirmCancel) {
     if (confirm != nullptr) confirm->setVisible(true);
     if (cancel != nullptr) cancel->setVisible(buttons == kConfirmCancel);
+    // A question shows its own icon; the style sheet picks it by this property.
+    if (QWidget* icon = FindControl("msg_icon")) {
+      icon->setProperty("kind", buttons == kConfirmCancel ? "question" : "notice");
+      icon->style()->unpolish(icon);
+      icon->style()->polish(icon);
+    }
   }
   return true;
 }
