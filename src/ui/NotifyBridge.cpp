@@ -88,7 +88,8 @@ CNotifyBridge::Mute::Mute(QWidget* sender) : sender_(sender) {
 }
 
 CNotifyBridge::Mute::~Mute() {
-  if (sender_ != nullptr && !wasMuted_) MutedSenders().remove(sender_.data());
+  // By address: the widget may be gone already, and its entry must not outlive this scope.
+  if (sender_ != nullptr && !wasMuted_) MutedSenders().remove(sender_);
 }
 
 void CNotifyBridge::Attach(QWidget* tree) {

@@ -34,7 +34,7 @@ class CNotifyBridge : public QObject {
     Mute& operator=(const Mute&) = delete;
 
    private:
-    QPointer<QWidget> sender_;
+    const QWidget* sender_;
     bool wasMuted_ = false;
   };
 
