@@ -34,6 +34,15 @@ QDBusConnection Open(const QString& connectionName) {
 
 DBusBus::DBusBus(const QString& connectionName)
     : connection_(Open(connectionName)), privateName_(connectionName) {
+  Init();
+}
+
+DBusBus::DBusBus(const QString& connectionName, const QString& address)
+    : connection_(QDBusConnection::connectToBus(address, connectionName)), privateName_(connectionName) {
+  Init();
+}
+
+void DBusBus::Init() {
   connected_ = connection_.isConnected();
   if (!connected_) {
     DebugLine("no session bus: messages to other programs are off");

@@ -27,6 +27,8 @@ class DBusBus : public QObject, public MessageBus {
   // The process's session-bus connection; a private connection of that name when
   // connectionName is given (tests use two endpoints in one process this way).
   explicit DBusBus(const QString& connectionName = {});
+  // A private connection to the bus at `address` (a bus daemon of its own, for tests).
+  DBusBus(const QString& connectionName, const QString& address);
   ~DBusBus() override;
 
   bool Connected() const override { return connected_; }
@@ -49,6 +51,8 @@ class DBusBus : public QObject, public MessageBus {
   void OnSignal(const QDBusMessage& message);
 
  private:
+  void Init();
+
   QDBusConnection connection_;
   QString privateName_;
   bool connected_ = false;
