@@ -118,11 +118,12 @@ struct CHidChannel::Impl {
       pending = true;
     }
     hid::TransferResult r = fn(*dev);
-    {
-      std::lock_guard lock(mutex);
-      pending = false;
-      --inFlight;
-    }
+    // Drop our reference first so the closer holds the last one, and notify under the lock:
+    // once Close sees no transfer in flight it may free everything, this call included.
+    dev.reset();
+    std::lock_guard lock(mutex);
+    pending = false;
+    --inFlight;
     idle.notify_all();
     return r;
   }
