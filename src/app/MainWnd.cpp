@@ -1,5 +1,6 @@
 #include "app/MainWnd.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <cstdint>
 #include <cstdio>
@@ -350,6 +351,18 @@ void CMainWnd::LayoutStep() {
   ui::CDpiManager::SetAllDPI(96);
   resize(1000, 640);
   ui::CDpiManager::SetAllDPI(dpi_);
+  // The window's own size follows the design size, whatever size the toolkit first saw.
+  resize(ui::CDpiManager::Scale(1000), ui::CDpiManager::Scale(640));
+  // Button icons are drawn at a size of their own; they follow the DPI too.
+  for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+    QVariant base = b->property("orloBaseIconSize");
+    if (!base.isValid()) {
+      base = b->iconSize();
+      b->setProperty("orloBaseIconSize", base);
+    }
+    const QSize s0 = base.toSize();
+    b->setIconSize(QSize(ui::CDpiManager::Scale(s0.width()), ui::CDpiManager::Scale(s0.height())));
+  }
   CenterWindow();
   laidOut_ = true;
   emit LaidOut();
