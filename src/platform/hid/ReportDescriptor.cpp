@@ -351,6 +351,10 @@ class Parser {
         static_cast<FieldCapsBase&>(b) = c;
         tlc.buttonCaps[t].push_back(b);
       } else {
+        // Every usage of a value range becomes a data item of the channel; keep that bounded.
+        size_t items = c.usageMax - c.usageMin + 1u;
+        for (const auto& other : tlc.valueCaps[t]) items += other.usageMax - other.usageMin + 1u;
+        if (items > kMaxValueUsages) return Fail("too many value usages");
         ValueCaps v;
         static_cast<FieldCapsBase&>(v) = c;
         v.hasNull = (flags & kFieldNullState) != 0;

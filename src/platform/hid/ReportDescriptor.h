@@ -130,6 +130,7 @@ constexpr int kMaxPushDepth = 16;
 constexpr uint32_t kMaxReportBits = 8 * 4096;  // one report, report-id byte excluded
 constexpr size_t kMaxUsagesPerItem = 1024;
 constexpr size_t kMaxCapsPerCollection = 1024;
+constexpr size_t kMaxValueUsages = 0xFFFF;  // per collection and report type
 
 // Parses a whole report descriptor. kHidStatusSuccess with out filled, or
 // kHidStatusInvalidPreparsedData with out.collections empty and out.error saying why.
