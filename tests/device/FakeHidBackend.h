@@ -15,7 +15,7 @@
 
 namespace orlo::test {
 
-struct FakeSpec {
+struct FakeDeviceInfo {
   hid::HidAttributes attributes;
   std::vector<uint8_t> descriptor;
   int collectionIndex = 0;
@@ -36,7 +36,7 @@ class FakeHidBackend : public hid::HidBackend {
 
   class Device : public hid::HidDevice {
    public:
-    Device(std::shared_ptr<Shared> s, FakeSpec spec) : s_(std::move(s)), spec_(std::move(spec)) {
+    Device(std::shared_ptr<Shared> s, FakeDeviceInfo info) : s_(std::move(s)), info_(std::move(info)) {
       std::lock_guard lock(s_->mutex);
       ++s_->liveDevices;
     }
@@ -45,9 +45,9 @@ class FakeHidBackend : public hid::HidBackend {
       std::lock_guard lock(s_->mutex);
       --s_->liveDevices;
     }
-    hid::HidAttributes Attributes() const override { return spec_.attributes; }
-    const std::vector<uint8_t>& ReportDescriptor() const override { return spec_.descriptor; }
-    int CollectionIndex() const override { return spec_.collectionIndex; }
+    hid::HidAttributes Attributes() const override { return info_.attributes; }
+    const std::vector<uint8_t>& ReportDescriptor() const override { return info_.descriptor; }
+    int CollectionIndex() const override { return info_.collectionIndex; }
 
     hid::TransferResult Read(uint8_t* buffer, size_t length, int timeoutMs) override {
       ++s_->readsRunning;
@@ -84,7 +84,7 @@ class FakeHidBackend : public hid::HidBackend {
 
    private:
     std::shared_ptr<Shared> s_;
-    FakeSpec spec_;
+    FakeDeviceInfo info_;
     bool cancelled_ = false;
   };
 
@@ -110,7 +110,7 @@ class FakeHidBackend : public hid::HidBackend {
 
   std::vector<std::string> listed;
   bool failEnumeration = false;
-  std::map<std::string, FakeSpec> devices;
+  std::map<std::string, FakeDeviceInfo> devices;
   std::shared_ptr<Shared> shared = std::make_shared<Shared>();
 };
 
