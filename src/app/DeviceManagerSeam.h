@@ -3,11 +3,28 @@
 // manager itself (slots, scan, tabs and pages) arrives with its own work and plugs in here.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace orlo {
 
+namespace ui {
+class CWindowUI;
+class IDialogBuilderCallback;
+}  // namespace ui
 class CStopSignal;
 class CUiHandoff;
+
+// What the device manager needs of the main window: the window that holds the tab row, the page
+// and power layouts; the custom-control factory its layouts are built with; and a few callbacks.
+struct DeviceManagerHost {
+  ui::CWindowUI* window = nullptr;
+  ui::IDialogBuilderCallback* controls = nullptr;
+  std::function<void()> bringToFront;
+  // A private message to the main window (a page's battery level, 3329).
+  std::function<void(int message, int64_t wParam, int64_t lParam)> postMessage;
+  // Ends a pending key capture or macro recording and restores the selection.
+  std::function<void()> endPendingCapture;
+};
 
 // A device whose lighting the main window drives directly (game lighting, light control).
 class ILightTarget {
@@ -24,6 +41,17 @@ class ILightTarget {
 class IDeviceManager {
  public:
   virtual ~IDeviceManager() = default;
+  // Before Initialise: the window the tabs and pages live in.
+  virtual void AttachHost(DeviceManagerHost host) { (void)host; }
+  // Messages 3090 (arrival), 3091 (removal) and 3331 (reachability of a tab's device).
+  virtual void OnWindowMessage(uint32_t message, int64_t wParam, int64_t lParam) {
+    (void)message, (void)wParam, (void)lParam;
+  }
+  // "plug NAME" and the like for the simulated devices; false when refused.
+  virtual bool OnSimCommand(const std::string& command) {
+    (void)command;
+    return false;
+  }
   // Window-init step: copy the catalogue, create the start-up devices.
   virtual void Initialise() = 0;
   // One pass of the scan thread: bind and free slots, handing arrivals and removals to the UI
