@@ -9,6 +9,7 @@
 
 #include "device/Catalogue.h"
 #include "ui/ImageDesc.h"
+#include "ui/LanguageStore.h"
 #include "ui/ResourceManager.h"
 #include "ui/WindowUI.h"
 
@@ -123,7 +124,7 @@ void CMpDevicePowerUI::Update(const uint8_t* state, int length) {
 
   if (FoldKind(static_cast<uint16_t>(kind_)) == kKindMousePad && phone_) {
     const PhoneImage& p = s[5] >= 1 && s[5] <= 3 ? kPhones[s[5] - 1] : kNoPhone;
-    phone_->setToolTip(QString::fromLatin1(p.tip));
+    phone_->setToolTip(QString::fromStdString(ui::TextOf(p.tip)));
     SetImage(phone_, p.image);
   }
 }

@@ -1,0 +1,365 @@
+// The device manager against simulated devices: scan, arrival and removal, the cable/receiver
+// switch, the tab row and the "no device" page.
+#include <gtest/gtest.h>
+
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QFile>
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "app/DeviceManager.h"
+#include "app/DeviceOptionUI.h"
+#include "app/MpDevicePowerUI.h"
+#include "app/SlotScanner.h"
+#include "app/UiHandoff.h"
+#include "app/WorkerRecords.h"
+#include "device/TessaroMouseDevice.h"
+#include "pages/DevicePageUI.h"
+#include "sim/SimBackend.h"
+#include "sim/SimControl.h"
+#include "ui/ResourceManager.h"
+#include "ui/WindowUI.h"
+
+namespace orlo {
+namespace {
+
+constexpr int kWiredSlot = 4;
+constexpr int kReceiverSlot = 6;
+
+// The main window's layout, without the rest of the main window.
+class HostWindow : public ui::CWindowUI {
+ public:
+  std::string GetSkinFile() const override { return "XML_MAIN"; }
+};
+
+// Passes everything to the simulated devices, except what a test makes fail.
+class FaultyBackend : public hid::HidBackend {
+ public:
+  explicit FaultyBackend(std::shared_ptr<hid::HidBackend> inner) : inner_(std::move(inner)) {}
+  std::optional<std::vector<std::string>> Enumerate() override {
+    if (failEnumerations > 0) {
+      --failEnumerations;
+      return std::nullopt;
+    }
+    return inner_->Enumerate();
+  }
+  std::unique_ptr<hid::HidDevice> Open(const std::string& path, bool read, bool write) override {
+    // Opening for commands fails; the scan's read-only probes still work.
+    if (write && !refuseWritesTo.empty() && path.find(refuseWritesTo) != std::string::npos) return nullptr;
+    auto device = inner_->Open(path, read, write);
+    if (device && otherProductOnProbe && !read && !write) return std::make_unique<Renamed>(std::move(device));
+    return device;
+  }
+  int failEnumerations = 0;
+  std::string refuseWritesTo;
+  bool otherProductOnProbe = false;
+
+ private:
+  // The same node, now another product.
+  class Renamed : public hid::HidDevice {
+   public:
+    explicit Renamed(std::unique_ptr<hid::HidDevice> d) : d_(std::move(d)) {}
+    hid::HidAttributes Attributes() const override { return {0x1234, 0x5678, 1}; }
+    const std::vector<uint8_t>& ReportDescriptor() const override { return d_->ReportDescriptor(); }
+    int CollectionIndex() const override { return d_->CollectionIndex(); }
+    hid::TransferResult Read(uint8_t* b, size_t n, int t) override { return d_->Read(b, n, t); }
+    hid::TransferResult Write(const uint8_t* b, size_t n, int t) override { return d_->Write(b, n, t); }
+    void Cancel() override { d_->Cancel(); }
+
+   private:
+    std::unique_ptr<hid::HidDevice> d_;
+  };
+  std::shared_ptr<hid::HidBackend> inner_;
+};
+
+class DeviceManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    ui::CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR) + "/skin/");
+    ui::CResourceManager::GetInstance().LoadResource("res.xml");
+    CDevicePageUI::RegisterPageControls();
+    pageFile = dir.filePath("page.xml").toStdString();
+    QFile f(QString::fromStdString(pageFile));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QTextStream(&f) << "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>Page</class>"
+                       "<widget class=\"CDevicePageUI\" name=\"page\"/></ui>";
+  }
+
+  // `list` as for --simulate; the mouse and keyboard rows get a page (the others fail like a
+  // missing layout); `withKeyboardDriver` gives the keyboard row a driver too; `faulty` puts the fault
+  // switches between the manager and the simulated devices.
+  void Start(const std::string& list, bool withKeyboardDriver = false, bool faulty = true) {
+    sim::SimOptions o;
+    o.persist = false;
+    sim = sim::MakeSimBackend(list, o);
+    backend = std::make_shared<FaultyBackend>(sim);
+    window = std::make_unique<HostWindow>();
+    ASSERT_TRUE(window->Create("test"));
+    DeviceManagerOptions options;
+    options.backend = faulty ? std::shared_ptr<hid::HidBackend>(backend) : sim;
+    options.pageLayout = [this](int row) { return row <= 1 ? pageFile : std::string("XML/none.xml"); };
+    options.makeDriver = [withKeyboardDriver](int kind, std::shared_ptr<hid::HidBackend> b)
+        -> std::unique_ptr<CTessaroUSBDevice> {
+      if (kind == kKindMouse || (withKeyboardDriver && kind == kKindKeyboard))
+        return std::make_unique<CTessaroMouseDevice>(b);
+      return nullptr;
+    };
+    manager = std::make_unique<CDeviceManager>(options);
+    handoff = std::make_unique<CUiHandoff>(window.get());
+    DeviceManagerHost host;
+    host.window = window.get();
+    host.bringToFront = [this] { ++broughtToFront; };
+    host.endPendingCapture = [this] { ++capturesEnded; };
+    manager->AttachHost(host);
+    manager->Initialise();
+  }
+  void TearDown() override {
+    manager.reset();
+    window.reset();
+    qunsetenv("XDG_DATA_HOME");
+  }
+
+  void Scan() { manager->ScanPass(*handoff, stop); }
+  CDeviceOptionUI* MouseTab() { return manager->Tab(0); }
+  CTessaroUSBDevice* Mouse() { return manager->DeviceOfTab(0); }
+  void Fire(int timer) { MouseTab()->OnControlTimer(timer); }
+  QStackedWidget* Stack(const char* name) { return window->FindControl<QStackedWidget>(name); }
+  bool NoDeviceShown() { return !window->FindControl("No_device_Link")->isHidden(); }
+
+  QTemporaryDir dir;
+  std::string pageFile;
+  std::shared_ptr<sim::SimBackend> sim;
+  std::shared_ptr<FaultyBackend> backend;
+  std::unique_ptr<HostWindow> window;
+  std::unique_ptr<CDeviceManager> manager;
+  std::unique_ptr<CUiHandoff> handoff;
+  CStopSignal stop;
+  int broughtToFront = 0;
+  int capturesEnded = 0;
+};
+
+TEST_F(DeviceManagerTest, ReceiverWithMouseAsleepKeepsTabHiddenUntilAProbeAnswers) {
+  Start("mouse-receiver-asleep");
+  ASSERT_EQ(manager->TabCount(), 1);  // the keyboard has no page in this build
+  Scan();
+  EXPECT_EQ(manager->Scanner().Slot(kReceiverSlot).present, 1);
+  EXPECT_EQ(broughtToFront, 2);  // command and companion interface
+  ASSERT_TRUE(Mouse()->link().IsOpen());
+  EXPECT_TRUE(Mouse()->link().ReceiverMode());
+  EXPECT_FALSE(MouseTab()->IsVisible());
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerFirstContact));
+
+  // Every failed probe re-arms the probe; the count runs 1..19 and starts again at 0.
+  for (int i = 1; i <= 20; ++i) {
+    Fire(CDeviceOptionUI::kTimerFirstContact);
+    EXPECT_EQ(MouseTab()->ReachRetries(), i % 20);
+    EXPECT_FALSE(MouseTab()->IsVisible());
+    EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerFirstContact));
+  }
+  EXPECT_TRUE(NoDeviceShown());
+
+  sim->Device("mouse-receiver")->SetAsleep(false);
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+  EXPECT_TRUE(MouseTab()->IsSelected());
+  EXPECT_EQ(manager->SelectedDevice(), Mouse());
+  EXPECT_EQ(MouseTab()->ReachRetries(), 0);
+  EXPECT_FALSE(NoDeviceShown());
+  EXPECT_EQ(Stack("device_switch")->currentWidget(), manager->PageOfTab(0));
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPresence));
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerBattery));
+
+  // The battery poll reaches the power indicator: 85 % charging on the receiver.
+  sim->Device("mouse-receiver")->SetPowerState(85, 1);
+  Fire(CDeviceOptionUI::kTimerBattery);
+  CMpDevicePowerUI* power = manager->PowerOfTab(0);
+  EXPECT_EQ(power->findChild<QWidget*>("device_power_value")->property("text").toString(), "85%");
+  EXPECT_EQ(CMpDevicePowerUI::ImageOf(power->findChild<QWidget*>("device_power_status")),
+            "file='power/wuxian_powering.png'");
+  EXPECT_EQ(Stack("device_power_switch")->currentWidget(), power);
+
+  // The mouse falls asleep again: the presence check hides the tab, and shows it on waking.
+  sim->Device("mouse-receiver")->SetAsleep(true);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  EXPECT_FALSE(MouseTab()->IsVisible());
+  EXPECT_TRUE(NoDeviceShown());
+  sim->Device("mouse-receiver")->SetAsleep(false);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+}
+
+TEST_F(DeviceManagerTest, CableMovesTheReceiverDeviceToWiredAndBackWithOneTab) {
+  Start("mouse,mouse-receiver");
+  sim->Unplug("mouse");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  ASSERT_TRUE(Mouse()->link().ReceiverMode());
+
+  sim->Plug("mouse");
+  Scan();
+  EXPECT_EQ(manager->TabCount(), 1);
+  EXPECT_TRUE(Mouse()->link().IsOpen());
+  EXPECT_FALSE(Mouse()->link().ReceiverMode());
+  EXPECT_FALSE(Mouse()->IsReceiverConnection());
+  EXPECT_EQ(Mouse()->link().ChunkSize(), CDeviceLink::kWiredChunk);
+  EXPECT_EQ(Mouse()->SlotEntry().kind, kKindMouse);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerFirstContact));
+
+  sim->Unplug("mouse");
+  Scan();
+  EXPECT_EQ(manager->Scanner().Slot(kWiredSlot).present, 0);
+  EXPECT_TRUE(Mouse()->link().IsOpen());
+  EXPECT_TRUE(Mouse()->link().ReceiverMode());
+  EXPECT_FALSE(Mouse()->link().WiredChannel().IsOpen());
+  EXPECT_EQ(Mouse()->SlotEntry().kind, kKindMouseReceiver);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+
+  // The only device goes: "no device" page, both page layouts back at page 0.
+  sim->Unplug("mouse-receiver");
+  Scan();
+  EXPECT_FALSE(MouseTab()->IsVisible());
+  EXPECT_FALSE(Mouse()->link().IsOpen());
+  EXPECT_TRUE(NoDeviceShown());
+  EXPECT_EQ(Stack("device_switch")->currentIndex(), 0);
+  EXPECT_EQ(Stack("device_power_switch")->currentIndex(), 0);
+  EXPECT_EQ(manager->SelectedDevice(), nullptr);
+  EXPECT_FALSE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPresence));
+
+  // Plugged in again later: the same device and tab, no second one.
+  sim->Plug("mouse-receiver");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  EXPECT_EQ(manager->TabCount(), 1);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+}
+
+TEST_F(DeviceManagerTest, ReceiverPulledWhileTheCableIsInUseLeavesTheWiredConnection) {
+  Start("mouse,mouse-receiver");
+  Scan();
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  ASSERT_FALSE(Mouse()->link().ReceiverMode());
+  sim->Unplug("mouse-receiver");
+  Scan();
+  EXPECT_TRUE(MouseTab()->IsVisible());
+  EXPECT_TRUE(Mouse()->link().IsOpen());
+  EXPECT_TRUE(Mouse()->link().WiredChannel().IsOpen());
+  EXPECT_FALSE(Mouse()->link().ReceiverMode());
+}
+
+TEST_F(DeviceManagerTest, FailedReopenInTheSwitchKeepsOrDropsTheConnectionNeverAClosedTab) {
+  Start("mouse,mouse-receiver");
+  sim->Unplug("mouse");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_TRUE(MouseTab()->IsVisible());
+
+  // The cable's interface appears but cannot be opened for commands: stay on the receiver.
+  backend->refuseWritesTo = "sim:mouse#";
+  sim->Plug("mouse");
+  Scan();
+  EXPECT_EQ(manager->Scanner().Slot(kWiredSlot).present, 1);
+  EXPECT_TRUE(Mouse()->link().IsOpen());
+  EXPECT_TRUE(Mouse()->link().ReceiverMode());
+  EXPECT_TRUE(MouseTab()->IsVisible());
+
+  // Now on the cable, the receiver cannot be reopened when the cable goes: the tab hides.
+  backend->refuseWritesTo.clear();
+  sim->Unplug("mouse");
+  Scan();
+  sim->Plug("mouse");
+  Scan();
+  ASSERT_FALSE(Mouse()->link().ReceiverMode());
+  backend->refuseWritesTo = "sim:mouse-receiver#";
+  sim->Unplug("mouse");
+  Scan();
+  EXPECT_FALSE(Mouse()->link().IsOpen());
+  EXPECT_FALSE(MouseTab()->IsVisible());
+  EXPECT_TRUE(NoDeviceShown());
+}
+
+TEST_F(DeviceManagerTest, ScanRetriesAFailedEnumerationAndFreesANodeThatNowNamesAnotherDevice) {
+  Start("mouse");
+  backend->failEnumerations = 1;
+  CSlotScanner scanner(backend);
+  int arrivals = 0, removals = 0;
+  auto arrival = [&](int) { return ++arrivals, true; };
+  auto removal = [&](int) { return ++removals, true; };
+  EXPECT_EQ(scanner.Pass(arrival, removal, {}), CSlotScanner::PassResult::EnumerationFailed);
+  EXPECT_EQ(arrivals, 0);
+  EXPECT_EQ(scanner.Pass(arrival, removal, {}), CSlotScanner::PassResult::Done);
+  EXPECT_EQ(arrivals, 2);  // command and companion interface of the wired mouse
+  EXPECT_EQ(scanner.Slot(kWiredSlot).present, 1);
+
+  // Still openable, but the node now belongs to another product: both slots are freed.
+  backend->otherProductOnProbe = true;
+  scanner.Pass(arrival, removal, {});
+  EXPECT_EQ(removals, 2);
+  EXPECT_EQ(scanner.Slot(kWiredSlot).present, 0);
+  EXPECT_TRUE(scanner.Slot(kWiredSlot).devicePath.empty());
+
+  // A pass stops as soon as asked.
+  backend->otherProductOnProbe = false;
+  EXPECT_EQ(scanner.Pass(arrival, removal, [] { return true; }), CSlotScanner::PassResult::Stopped);
+}
+
+TEST_F(DeviceManagerTest, HidingTheSelectedTabEndsACaptureAndSelectsAnotherVisibleTab) {
+  Start("mouse", true);
+  ASSERT_EQ(manager->TabCount(), 2);
+  manager->ShowTab(0, true, true);
+  manager->ShowTab(1, true, false);
+  EXPECT_EQ(manager->FirstVisibleTab(), std::make_pair(0, 2));
+  EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(0));
+  manager->SelectNextTab();
+  EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(1));
+  manager->SelectPreviousTab();
+  EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(0));
+
+  // Hiding a tab that is not selected ends nothing.
+  manager->HideTab(1);
+  EXPECT_EQ(capturesEnded, 0);
+  manager->ShowTab(1, true, false);
+
+  manager->HideTab(0);
+  EXPECT_EQ(capturesEnded, 1);
+  EXPECT_FALSE(manager->Tab(0)->IsVisible());
+  EXPECT_TRUE(manager->Tab(1)->IsSelected());
+  EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(1));
+  EXPECT_EQ(Stack("device_switch")->currentWidget(), manager->PageOfTab(1));
+  EXPECT_FALSE(NoDeviceShown());
+
+  // Out-of-range indices and messages are ignored.
+  manager->HideTab(7);
+  manager->OnWindowMessage(3090, 99, 0);
+  manager->OnWindowMessage(3091, -1, 0);
+  manager->OnWindowMessage(3331, 5, 1);
+  EXPECT_EQ(manager->TabCount(), 2);
+  EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(1));
+}
+
+TEST_F(DeviceManagerTest, SimulatedDeviceCommandsPlugAndUnplug) {
+  Start("mouse", false, false);
+  EXPECT_FALSE(sim::ParseSimCommand("plug"));
+  EXPECT_FALSE(sim::ParseSimCommand("eject mouse"));
+  EXPECT_FALSE(sim::ParseSimCommand("plug ../mouse"));
+  EXPECT_FALSE(sim::ParseSimCommand("plug " + std::string(80, 'a')));
+  EXPECT_FALSE(manager->OnSimCommand("unplug keyboard"));  // no such simulated device
+
+  Scan();
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  EXPECT_TRUE(manager->OnSimCommand("unplug mouse"));
+  Scan();
+  EXPECT_FALSE(MouseTab()->IsVisible());
+  EXPECT_TRUE(manager->OnSimCommand("plug mouse"));
+  Scan();
+  EXPECT_TRUE(MouseTab()->IsVisible());
+}
+
+}  // namespace
+}  // namespace orlo
