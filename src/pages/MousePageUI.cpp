@@ -26,7 +26,7 @@ using ui::CNotifyBridge;
 
 constexpr const char* kActiveThumb = "Control/SliderBar1_Thumb.png";
 constexpr const char* kOtherThumb = "Control/SliderBar2_Thumb.png";
-constexpr const char* kLedImage = "file='mouse/led_glow.svg'";
+constexpr const char* kLedImage = "file='image/mouse/led_glow.svg'";
 constexpr int kSliderMaxPointer = 20;
 constexpr int kSliderMaxScroll = 100;
 constexpr int kDoubleClickMin = 200;
@@ -487,10 +487,11 @@ void CMousePageUI::ShowKeyAssignments() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr || keyInfoList_ == nullptr) return;
   // Empty the list: rows are rebuilt from the key list.
-  for (QWidget* row : keyInfoList_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-    row->hide();
-    row->deleteLater();
-    row->setParent(nullptr);
+  if (QLayout* layout = keyInfoList_->layout()) {
+    while (QLayoutItem* item = layout->takeAt(0)) {
+      delete item->widget();
+      delete item;
+    }
   }
   const std::vector<std::string> macros = CMacroCatalogue(m->DeviceFolder()).Names();
   const std::vector<KeyAssign>& list = m->KeyList();
@@ -544,7 +545,7 @@ void CMousePageUI::SetKeyInfoRow(int i, const std::string& name) {
     h->addStretch(1);
     row->hide();
     row->setEnabled(false);
-    layout->insertWidget(KeyInfoRowCount(), row);
+    layout->addWidget(row);
   }
   auto rows = keyInfoList_->findChildren<QWidget*>(QStringLiteral("keyinfo_row"), Qt::FindDirectChildrenOnly);
   QWidget* row = rows.value(i);
