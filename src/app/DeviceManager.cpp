@@ -14,6 +14,7 @@
 #include "device/TessaroMouseDevice.h"
 #include "device/TessaroUSBDevice.h"
 #include "pages/DevicePageUI.h"
+#include "pages/MousePageUI.h"
 #include "platform/DebugLog.h"
 #include "sim/SimBackend.h"
 #include "sim/SimControl.h"
@@ -123,6 +124,8 @@ void CDeviceManager::RegisterControls() {
   auto& factory = ui::CControlFactory::GetInstance();
   factory.RegistControl(CDeviceOptionUI::kClassName, [](QWidget* parent) { return new CDeviceOptionUI(parent); });
   factory.RegistControl(CMpDevicePowerUI::kClassName, [](QWidget* parent) { return new CMpDevicePowerUI(parent); });
+  // The pages the devices are built with.
+  RegisterDevicePages();
 }
 
 std::shared_ptr<hid::HidBackend> CDeviceManager::Backend() const {
@@ -608,6 +611,16 @@ void CDeviceManager::OnReachability(int tabRow, int state) {
     HideTab(index);
   } else if (!Tab(index)->IsVisible()) {
     ShowTab(index, true, VisibleCount() == 0);
+  }
+}
+
+void CDeviceManager::OnTabSelected(QWidget* sender) {
+  for (int i = 0; i < TabCount(); ++i) {
+    CDeviceOptionUI* t = Tab(i);
+    if (t && sender && (sender == t || t->isAncestorOf(sender))) {
+      OnTabSelected(i);
+      return;
+    }
   }
 }
 

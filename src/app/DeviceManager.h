@@ -58,6 +58,9 @@ class CDeviceManager : public IDeviceManager {
   void SetWindowHidden(bool hidden) override;
   void OnWindowMessage(uint32_t message, int64_t wParam, int64_t lParam) override;
   bool OnSimCommand(const std::string& command) override;
+  CTessaroUSBDevice* SelectedDevice() const override;
+  void OnTabSelected(QWidget* sender) override;
+  void SelectNeighbourTab(bool next) override { next ? SelectNextTab() : SelectPreviousTab(); }
 
   // ---- slots and devices ---------------------------------------------------------------------
   void OnArrival(int slot);
@@ -75,7 +78,6 @@ class CDeviceManager : public IDeviceManager {
   // ---- tabs ------------------------------------------------------------------------------------
   void ShowTab(int index, bool visible, bool select);
   void HideTab(int index);
-  CTessaroUSBDevice* SelectedDevice() const;
   void OnReachability(int tabRow, int state);
   void OnTabSelected(int index);
   void SelectPreviousTab();

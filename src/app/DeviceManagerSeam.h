@@ -5,8 +5,11 @@
 #include <functional>
 #include <string>
 
+class QWidget;
+
 namespace orlo {
 
+class CTessaroUSBDevice;
 namespace ui {
 class CWindowUI;
 class IDialogBuilderCallback;
@@ -52,6 +55,12 @@ class IDeviceManager {
     (void)command;
     return false;
   }
+  // The device of the visible, selected tab, or null.
+  virtual CTessaroUSBDevice* SelectedDevice() const { return nullptr; }
+  // The user selected a device tab; `sender` is its option button (or the tab itself).
+  virtual void OnTabSelected(QWidget* sender) { (void)sender; }
+  // Selects the nearest visible tab after (next) or before the selected one.
+  virtual void SelectNeighbourTab(bool next) { (void)next; }
   // Window-init step: copy the catalogue, create the start-up devices.
   virtual void Initialise() = 0;
   // One pass of the scan thread: bind and free slots, handing arrivals and removals to the UI
