@@ -49,13 +49,17 @@ SplitName SplitControlName(std::string_view name) {
   return out;
 }
 
+CDevicePageUI* IRouterHost::PageOf(CTessaroUSBDevice* device) {
+  return device != nullptr ? dynamic_cast<CDevicePageUI*>(device->Observer()) : nullptr;
+}
+
 CRouter::CRouter(IRouterHost& host) : host_(host) { BuildTables(); }
 
 CTessaroMouseDevice* CRouter::Mouse() { return dynamic_cast<CTessaroMouseDevice*>(host_.SelectedDevice()); }
 
 CMousePageUI* CRouter::MousePage() {
   CTessaroMouseDevice* m = Mouse();
-  return m != nullptr ? dynamic_cast<CMousePageUI*>(m->Observer()) : nullptr;
+  return m != nullptr ? dynamic_cast<CMousePageUI*>(host_.PageOf(m)) : nullptr;
 }
 
 void CRouter::SettingsUpdate(CTessaroUSBDevice* d) {

@@ -21,6 +21,7 @@ namespace orlo {
 class CTessaroUSBDevice;
 class CTessaroMouseDevice;
 class CMousePageUI;
+class CDevicePageUI;
 
 struct SplitName {
   bool split = false;   // the name has an underscore
@@ -45,6 +46,8 @@ class IRouterHost {
   // Message box with one button / with a confirmation; false when the user declines.
   virtual void ShowMessage(const std::string& /*textId*/) {}
   virtual bool Confirm(const std::string& /*textId*/) { return false; }
+  // The page of a device (the view attached to it); the default asks the device's observer.
+  virtual CDevicePageUI* PageOf(CTessaroUSBDevice* device);
   // Colour picker seeded with `argb`; false when cancelled.
   virtual bool PickColour(uint32_t& /*argb*/) { return false; }
   // A device tab was selected by the user.

@@ -1,0 +1,61 @@
+#include "app/WindowRouterHost.h"
+
+#include <QColor>
+#include <QColorDialog>
+
+#include "app/DeviceOptionUI.h"
+#include "pages/DevicePageUI.h"
+#include "ui/MsgWnd.h"
+#include "ui/WindowUI.h"
+
+namespace orlo {
+
+CWindowRouterHost::CWindowRouterHost(ui::CWindowUI* window, Actions actions)
+    : window_(window), actions_(std::move(actions)) {}
+
+CTessaroUSBDevice* CWindowRouterHost::SelectedDevice() {
+  QWidget* row = window_ != nullptr ? window_->FindControl("device_select_layout") : nullptr;
+  if (row == nullptr) return nullptr;
+  for (CDeviceOptionUI* tab : row->findChildren<CDeviceOptionUI*>()) {
+    if (tab->Device() != nullptr && tab->IsVisible() && tab->IsSelected()) return tab->Device();
+  }
+  return nullptr;
+}
+
+CDevicePageUI* CWindowRouterHost::PageOf(CTessaroUSBDevice* device) {
+  if (device == nullptr || window_ == nullptr) return nullptr;
+  for (CDevicePageUI* page : window_->findChildren<CDevicePageUI*>())
+    if (page->Device() == device) return page;
+  return nullptr;
+}
+
+bool CWindowRouterHost::IsCachedControl(const QWidget* sender, std::string_view name) const {
+  return window_ != nullptr && sender != nullptr && window_->FindControl(std::string(name)) == sender;
+}
+
+void CWindowRouterHost::CaptionCommand(Caption which) {
+  if (actions_.caption) actions_.caption(which);
+}
+
+void CWindowRouterHost::ShowMessage(const std::string& textId) {
+  ui::CMsgWnd::ShowMessageBox(window_, {}, textId, actions_.dpi ? actions_.dpi() : 96, true,
+                              ui::CMsgWnd::kConfirmOnly);
+}
+
+bool CWindowRouterHost::Confirm(const std::string& textId) {
+  return ui::CMsgWnd::ShowMessageBox(window_, {}, textId, actions_.dpi ? actions_.dpi() : 96, true,
+                                     ui::CMsgWnd::kConfirmCancel) == 1;
+}
+
+bool CWindowRouterHost::PickColour(uint32_t& argb) {
+  const QColor chosen = QColorDialog::getColor(QColor::fromRgba(argb), window_);
+  if (!chosen.isValid()) return false;
+  argb = chosen.rgba() | 0xFF000000u;
+  return true;
+}
+
+void CWindowRouterHost::SelectNeighbourTab(bool next) {
+  if (actions_.neighbourTab) actions_.neighbourTab(next);
+}
+
+}  // namespace orlo

@@ -1,0 +1,47 @@
+#pragma once
+// The router's view of the main window: the selected device is read from the device tab row
+// ("device_select_layout": the first tab that is shown, bound to a device and selected), the
+// device's page is the page attached to it, and caption commands go back to the window.
+#include <functional>
+
+#include "app/Router.h"
+
+namespace orlo {
+
+namespace ui {
+class CWindowUI;
+}
+class CDevicePageUI;
+
+class CWindowRouterHost : public IRouterHost {
+ public:
+  struct Actions {
+    std::function<void(Caption)> caption;
+    std::function<void(bool next)> neighbourTab;
+    std::function<int()> dpi;
+  };
+
+  CWindowRouterHost(ui::CWindowUI* window, Actions actions);
+
+  void SetScreenSize(int width, int height) { width_ = width, height_ = height; }
+
+  CTessaroUSBDevice* SelectedDevice() override;
+  CDevicePageUI* PageOf(CTessaroUSBDevice* device) override;
+  int ScreenWidth() const override { return width_; }
+  int ScreenHeight() const override { return height_; }
+  bool IsCachedControl(const QWidget* sender, std::string_view name) const override;
+  void CaptionCommand(Caption which) override;
+  void ShowMessage(const std::string& textId) override;
+  bool Confirm(const std::string& textId) override;
+  bool PickColour(uint32_t& argb) override;
+  // The tab reports its selection to the device manager itself.
+  void OnTabSelected(QWidget* /*sender*/) override {}
+  void SelectNeighbourTab(bool next) override;
+
+ private:
+  ui::CWindowUI* window_;
+  Actions actions_;
+  int width_ = 0, height_ = 0;
+};
+
+}  // namespace orlo
