@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "pages/MousePageUI.h"
 #include "ui/ControlFactory.h"
 #include "ui/SkinStyle.h"
 
@@ -10,6 +11,7 @@ namespace orlo {
 void RegisterCustomControls() {
   // The picture panel and key button; the page and device classes register with their own work.
   ui::RegisterToolkitControls();
+  RegisterDevicePages();
 }
 
 void ApplySkinStyle(QApplication& app) {
