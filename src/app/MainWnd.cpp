@@ -11,6 +11,7 @@
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMetaObject>
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
@@ -145,6 +146,17 @@ void CMainWnd::WindowInit() {
   // Language.
   language_.LoadConfig(paths::ProgramFolder() + "DefaultData/Language.config");
   SwitchLanguage(language_.StartupIndex());
+  DeviceManagerHost host;
+  host.window = this;
+  host.controls = this;
+  host.bringToFront = [this] { BringToFront(); };
+  host.postMessage = [this](int message, int64_t w, int64_t l) {
+    QMetaObject::invokeMethod(
+        this, [this, message, w, l] { OnPrivateMessage(static_cast<uint32_t>(message), w, l); },
+        Qt::QueuedConnection);
+  };
+  host.endPendingCapture = [this] { OnPrivateMessage(kMsgKeyCapture, 0, 0); };
+  devices_->AttachHost(std::move(host));
   devices_->Initialise();
   if (QScreen* s = QGuiApplication::primaryScreen()) {
     screenWidth_ = s->size().width();
@@ -270,6 +282,12 @@ void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<
 }
 
 void CMainWnd::OnPrivateMessage(uint32_t message, int64_t wParam, int64_t lParam) {
+  // Arrivals, removals and reachability change what is bound; dropping them during a suspend
+  // would leave a device unopened until it is plugged again.
+  if (message == kMsgDeviceArrived || message == kMsgDeviceRemoved || message == kMsgWirelessState) {
+    devices_->OnWindowMessage(message, wParam, lParam);
+    return;
+  }
   if (!Awake()) return;
   switch (message) {
     case kMsgTray:
