@@ -26,6 +26,7 @@ struct DeviceLog {
   std::atomic<int> scanPasses{0};
   std::atomic<int> uiHandoffs{0};
   std::vector<int> lightControl;
+  std::vector<uint32_t> windowMessages;
   int linked = 0;
 };
 
@@ -51,6 +52,7 @@ class FakeDevices : public IDeviceManager {
   void SetLightControl(int state) override { log_->lightControl.push_back(state); }
   void SetWindowActive(bool) override {}
   void SetWindowHidden(bool) override {}
+  void OnWindowMessage(uint32_t message, int64_t, int64_t) override { log_->windowMessages.push_back(message); }
 
  private:
   DeviceLog* log_;
@@ -217,6 +219,18 @@ TEST_F(MainWndTest, SuspendIgnoresGameMessagesUntilResume) {
   EXPECT_EQ(light.mode, 6);
   Send(m.gameEnd, 0, 200);  // no such mode on the device
   EXPECT_EQ(light.mode, 6);
+}
+
+TEST_F(MainWndTest, DeviceMessagesStillReachTheDeviceManagerWhileAsleep) {
+  Open();
+  window->OnSuspend();
+  window->OnPrivateMessage(kMsgDeviceArrived, 4, 0);
+  window->OnPrivateMessage(kMsgWirelessState, 0, 1);
+  window->OnPrivateMessage(kMsgDeviceRemoved, 4, 0);
+  window->OnPrivateMessage(kMsgLanguageChanged, 1, 0);  // other private messages wait
+  EXPECT_EQ(log.windowMessages,
+            (std::vector<uint32_t>{kMsgDeviceArrived, kMsgWirelessState, kMsgDeviceRemoved}));
+  EXPECT_EQ(window->LanguageIndex(), 0);
 }
 
 TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
