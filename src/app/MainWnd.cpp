@@ -23,6 +23,8 @@
 
 #include "app/DeviceManagerSeam.h"
 #include "app/DivuRudoReport.h"
+#include "app/Router.h"
+#include "app/WindowRouterHost.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "platform/bus/MessageBus.h"
@@ -163,6 +165,15 @@ void CMainWnd::WindowInit() {
     screenHeight_ = s->size().height();
   }
   game_.SetScreenSize(screenWidth_, screenHeight_);
+  CWindowRouterHost::Actions actions;
+  actions.selectedDevice = [this] { return devices_->SelectedDevice(); };
+  actions.tabSelected = [this](QWidget* sender) { devices_->OnTabSelected(sender); };
+  actions.neighbourTab = [this](bool next) { devices_->SelectNeighbourTab(next); };
+  actions.caption = [this](IRouterHost::Caption which) { OnCaption(static_cast<int>(which)); };
+  actions.dpi = [this] { return dpi_; };
+  routerHost_ = std::make_unique<CWindowRouterHost>(this, std::move(actions));
+  routerHost_->SetScreenSize(screenWidth_, screenHeight_);
+  router_ = std::make_unique<CRouter>(*routerHost_);
   // A resolution change re-runs the layout step (a DPI change arrives as a screen change).
   for (QScreen* screen : QGuiApplication::screens()) {
     connect(screen, &QScreen::geometryChanged, this, [this] {
@@ -236,22 +247,27 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
     }
     return;
   }
-  if (msg.sType == ui::notify::kClick) {
-    const std::string& n = msg.sSenderName;
-    if (n == "closebtn") {
+  if (router_) router_->Route(msg);
+}
+
+void CMainWnd::OnCaption(int which) {
+  using Caption = IRouterHost::Caption;
+  switch (static_cast<Caption>(which)) {
+    case Caption::kClose:
       if (tray_) {
         hide();
         devices_->SetWindowHidden(true);
       } else {
         Exit();
       }
-    } else if (n == "minbtn") {
-      showMinimized();
-    } else if (n == "control_light_status") {
-      SetLightControl(light_.State() ? 0 : 1);
-    } else if (n == "setbtn") {
-      OnPrivateMessage(kMsgOpenSettings, 0, 0);
-    }
+      break;
+    case Caption::kNoDeviceOk: hide(); break;
+    case Caption::kLightControl: SetLightControl(light_.State() ? 0 : 1); break;
+    case Caption::kMinimize: showMinimized(); break;
+    case Caption::kMaximize: showMaximized(); break;
+    case Caption::kRestore: showNormal(); break;
+    case Caption::kSettings: OnPrivateMessage(kMsgOpenSettings, 0, 0); break;
+    case Caption::kSkin: break;  // no skin window yet
   }
 }
 

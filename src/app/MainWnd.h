@@ -24,6 +24,8 @@ namespace bus {
 class MessageBus;
 }
 class IDeviceManager;
+class CRouter;
+class CWindowRouterHost;
 
 // Private message numbers other parts send to the main window.
 enum MainWindowMessage : uint32_t {
@@ -122,6 +124,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   void SetNoDeviceVisible(bool visible);
   void MaybeTakeScreenshot();
   void ArmTimer(int id, int ms);
+  // A caption button routed by the router (IRouterHost::Caption).
+  void OnCaption(int which);
 
   bus::MessageBus* bus_;
   std::unique_ptr<IDeviceManager> devices_;
@@ -132,6 +136,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   CGameLighting game_;
   CAudioInbox audio_;
   CLanguageSetting language_;
+  // Notifications of the pages' controls become device operations here.
+  std::unique_ptr<CWindowRouterHost> routerHost_;
+  std::unique_ptr<CRouter> router_;
 
   QWidget* closeBtn_ = nullptr;
   QWidget* maxBtn_ = nullptr;

@@ -14,6 +14,7 @@ CWindowRouterHost::CWindowRouterHost(ui::CWindowUI* window, Actions actions)
     : window_(window), actions_(std::move(actions)) {}
 
 CTessaroUSBDevice* CWindowRouterHost::SelectedDevice() {
+  if (actions_.selectedDevice) return actions_.selectedDevice();
   QWidget* row = window_ != nullptr ? window_->FindControl("device_select_layout") : nullptr;
   if (row == nullptr) return nullptr;
   for (CDeviceOptionUI* tab : row->findChildren<CDeviceOptionUI*>()) {
@@ -52,6 +53,10 @@ bool CWindowRouterHost::PickColour(uint32_t& argb) {
   if (!chosen.isValid()) return false;
   argb = chosen.rgba() | 0xFF000000u;
   return true;
+}
+
+void CWindowRouterHost::OnTabSelected(QWidget* sender) {
+  if (actions_.tabSelected) actions_.tabSelected(sender);
 }
 
 void CWindowRouterHost::SelectNeighbourTab(bool next) {

@@ -16,6 +16,9 @@ class CDevicePageUI;
 class CWindowRouterHost : public IRouterHost {
  public:
   struct Actions {
+    // The device manager's answers; without them the tab row is read directly.
+    std::function<CTessaroUSBDevice*()> selectedDevice;
+    std::function<void(QWidget*)> tabSelected;
     std::function<void(Caption)> caption;
     std::function<void(bool next)> neighbourTab;
     std::function<int()> dpi;
@@ -34,8 +37,7 @@ class CWindowRouterHost : public IRouterHost {
   void ShowMessage(const std::string& textId) override;
   bool Confirm(const std::string& textId) override;
   bool PickColour(uint32_t& argb) override;
-  // The tab reports its selection to the device manager itself.
-  void OnTabSelected(QWidget* /*sender*/) override {}
+  void OnTabSelected(QWidget* sender) override;
   void SelectNeighbourTab(bool next) override;
 
  private:
