@@ -1,0 +1,124 @@
+// The typical change from end to end: the simulated wired mouse is found by the scan, its tab is
+// shown and selected, the user drags the third resolution slider and lets go; the profile
+// document and the mouse's settings area both hold the new stage.
+#include <gtest/gtest.h>
+
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/Application.h"
+#include "app/CustomControls.h"
+#include "app/DeviceManager.h"
+#include "app/DeviceOptionUI.h"
+#include "app/MainWnd.h"
+#include "device/TessaroMouseDevice.h"
+#include "pages/MousePageUI.h"
+#include "platform/bus/LoopbackBus.h"
+#include "profile/JsonFile.h"
+#include "sim/SimBackend.h"
+#include "sim/SimMouse.h"
+#include "sim/SimProtocol.h"
+
+namespace orlo {
+namespace {
+
+class TypicalChangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    sim::SimOptions o;
+    o.persist = false;
+    backend = sim::MakeSimBackend("mouse", o);
+    ASSERT_EQ(backend->Nodes().size(), 1u);
+    mouseSim = std::dynamic_pointer_cast<sim::SimMouse>(backend->Device(backend->Nodes()[0]));
+    ASSERT_NE(mouseSim, nullptr);
+    RegisterCustomControls();
+    hub = std::make_shared<bus::LoopbackHub>();
+    appBus = hub->Connect();
+    DeviceManagerOptions devices;
+    devices.backend = backend;
+    MainWindowOptions options;
+    options.languageIniPath = dir.filePath("config/settings.ini").toStdString();
+    window = CreateMainWindow(appBus.get(), std::make_unique<CDeviceManager>(devices), options);
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    if (window) window->Exit();
+    delete window;
+  }
+
+  // The selected, shown tab and its device, once the device has read its settings.
+  CTessaroMouseDevice* SelectedMouse() {
+    QWidget* row = window->FindControl("device_select_layout");
+    if (row == nullptr) return nullptr;
+    for (CDeviceOptionUI* tab : row->findChildren<CDeviceOptionUI*>()) {
+      auto* mouse = dynamic_cast<CTessaroMouseDevice*>(tab->Device());
+      if (mouse && tab->IsVisible() && tab->IsSelected() && mouse->HasSettingsBlock()) return mouse;
+    }
+    return nullptr;
+  }
+
+  QTemporaryDir dir;
+  std::shared_ptr<sim::SimBackend> backend;
+  std::shared_ptr<sim::SimMouse> mouseSim;
+  std::shared_ptr<bus::LoopbackHub> hub;
+  std::unique_ptr<bus::LoopbackEndpoint> appBus;
+  CMainWnd* window = nullptr;
+};
+
+TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SelectedMouse() != nullptr; }, 10000));
+  CTessaroMouseDevice* mouse = SelectedMouse();
+  CMousePageUI* page = nullptr;
+  for (CMousePageUI* p : window->findChildren<CMousePageUI*>())
+    if (p->Device() == mouse) page = p;
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->isVisible());
+  auto* slider = page->findChild<QSlider*>("DPI_slider_2");
+  ASSERT_NE(slider, nullptr);
+  const int profile = mouse->ActiveProfileNumber();
+  // The profile list names the active profile document; it is not part of this window yet.
+  if (mouse->ActiveProfileId().empty()) {
+    mouse->SetActiveProfileId("2026_01_02_03_04_05_006");
+    mouse->LoadProfile();
+  }
+
+  QTest::qWait(50);
+  mouseSim->ClearLog();
+  slider->setSliderDown(true);
+  slider->setSliderPosition(44);
+  slider->setSliderDown(false);
+  const int resolution = page->Scale().ResolutionAt(44);
+  ASSERT_EQ(resolution, 4500);
+
+  // The document on disk.
+  const Json::Value doc = CJsonFile().ReadDocument(mouse->GetProfileName());
+  EXPECT_EQ(doc["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"].asInt(), resolution);
+
+  // The mouse: BeginConfig, the 78-byte block at profile × 128, EndConfig, and nothing else
+  // written in between.
+  std::vector<sim::CommandRecord> writes;
+  for (const auto& r : mouseSim->Log())
+    if (r.code == sim::kCmdBeginConfig || r.code == sim::kCmdWriteSettings || r.code == sim::kCmdEndConfig)
+      writes.push_back(r);
+  ASSERT_GE(writes.size(), 3u);
+  EXPECT_EQ(writes.front().code, sim::kCmdBeginConfig);
+  EXPECT_EQ(writes.back().code, sim::kCmdEndConfig);
+  size_t bytes = 0;
+  for (size_t i = 1; i + 1 < writes.size(); ++i) {
+    ASSERT_EQ(writes[i].code, sim::kCmdWriteSettings);
+    EXPECT_EQ(writes[i].offset, profile * 128 + bytes);
+    bytes += writes[i].length;
+  }
+  EXPECT_EQ(bytes, 78u);
+  const std::vector<uint8_t> block = mouseSim->SettingsBlock(profile);
+  ASSERT_GE(block.size(), 78u);
+  const size_t at = 14 + 9 * 2 + 2;
+  EXPECT_EQ(block[at] | (block[at + 1] << 8), resolution);
+}
+
+}  // namespace
+}  // namespace orlo
