@@ -1,6 +1,7 @@
 // The mouse page against a simulated wired mouse: filled from first contact, and changed
 // through the router as the main window routes the page's notifications.
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
 #include <QStackedWidget>
@@ -172,6 +173,16 @@ TEST_F(MousePageTest, LightingControlsUpdateEffectProfileAndBlock) {
   EXPECT_EQ(Block(0)[2], 2);
   EXPECT_EQ(Block(0)[7], 77);
   EXPECT_EQ(Document()["Device"][0]["LightInfo"]["Light"].asInt(), 2);
+
+  // The effect list carries each item's mode index (hidden modes are left out of it).
+  auto* modes = Find<QComboBox>("light_combo_modeSelect");
+  ASSERT_GT(modes->count(), 2);
+  const int item = modes->count() - 1;
+  const int mode = modes->itemData(item).toInt();
+  modes->setCurrentIndex(item);
+  Settle();
+  EXPECT_EQ(mouse_->GetLightEffect().mode, mode);
+  EXPECT_EQ(Block(0)[1], mouse_->ModeCode(mode));
 }
 
 TEST_F(MousePageTest, KeyClicksSelectOnlyOnTheKeyTabAndKeepThePrimaryClick) {
