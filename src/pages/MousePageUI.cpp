@@ -121,8 +121,15 @@ void CMousePageUI::SetStageRanges(int sliderMax, int editMax) {
       CNotifyBridge::Mute mute(s);
       s->setRange(0, maxPosition);
     }
-  for (QLineEdit* e : edits_)
-    if (e != nullptr) e->setValidator(new QIntValidator(0, editMax_, e));
+  for (int s = 0; s < kStages; ++s) {
+    if (edits_[s] == nullptr) continue;
+    // Each first contact reports the ranges again: one validator per edit, re-ranged.
+    if (validators_[s] == nullptr) {
+      validators_[s] = new QIntValidator(0, editMax_, edits_[s]);
+      edits_[s]->setValidator(validators_[s]);
+    }
+    validators_[s]->setRange(0, editMax_);
+  }
 }
 
 // ---- build ---------------------------------------------------------------------------------------

@@ -20,6 +20,7 @@ class QSlider;
 class QAbstractButton;
 class QStackedWidget;
 class QComboBox;
+class QIntValidator;
 
 namespace orlo {
 
@@ -118,6 +119,7 @@ class CMousePageUI : public CDevicePageUI {
   ui::CDeviceKeyButtonUI* logo_ = nullptr;
   std::array<QSlider*, kStages> sliders_{};
   std::array<QLineEdit*, kStages> edits_{};
+  std::array<QIntValidator*, kStages> validators_{};
   std::array<QAbstractButton*, kStages> enables_{};
   std::array<QAbstractButton*, kStages> selects_{};
   std::array<QWidget*, kStages> layouts_{};
