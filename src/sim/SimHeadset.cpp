@@ -1,5 +1,7 @@
 #include "sim/SimHeadset.h"
 
+#include "sim/SimFactory.h"
+
 namespace orlo::sim {
 namespace {
 
@@ -7,13 +9,7 @@ std::vector<uint8_t> FactorySettings() {
   std::vector<uint8_t> area(SimHeadset::kSettingsSize, 0);
   for (int p = 0; p < SimHeadset::kProfiles; ++p) {
     const size_t b = static_cast<size_t>(p) * SimHeadset::kWriteStride;
-    area[b + 1] = 1;
-    area[b + 2] = 4;
-    area[b + 3] = 4 - 2;
-    area[b + 5] = 1;
-    area[b + 6] = 0x00;
-    area[b + 7] = 0x80;
-    area[b + 8] = 0xFF;
+    PutFactoryLight(area, b, {0x00, 0x80, 0xFF});
   }
   area[0] = 0;
   return area;
@@ -25,17 +21,10 @@ int GroupIndex(uint8_t group) { return group == 0x22 ? 0 : group == 0x44 ? 1 : -
 
 std::shared_ptr<SimMemory> SimHeadset::MakeMemory(const std::string& name) {
   auto memory = std::make_shared<SimMemory>(name);
-  std::vector<uint8_t> info(kInfoBlockSize, 0);
-  info[0] = 0x00;
-  info[1] = 0x01;  // firmware 0x0100
-  info[2] = 7;     // device class: headset
-  info[3] = kProfiles;
-  info[4] = kLedCount;
-  memory->Define(Area::Info, info, false);
+  // Firmware 0x0100, device class 7 (headset).
+  memory->Define(Area::Info, FactoryInfoBlock(0x0100, 7, kProfiles, kLedCount), false);
   memory->Define(Area::Settings, FactorySettings(), true);
-  std::vector<uint8_t> power(64, 0);
-  power[0] = 100;
-  memory->Define(Area::Power, power, false);
+  DefinePowerArea(*memory, 100);
   return memory;
 }
 

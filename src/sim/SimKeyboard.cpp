@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/SimFactory.h"
+
 namespace orlo::sim {
 namespace {
 
@@ -22,17 +24,10 @@ constexpr uint32_t kPositionCodes[126] = {
     0xD0A201, 0xD0A202, 0xD0A203, 0xD0A204, 0xD0A205, 0x208000,
 };
 
-void Put16(std::vector<uint8_t>& v, size_t at, uint16_t value) {
-  v[at] = static_cast<uint8_t>(value & 0xFF);
-  v[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
 std::vector<uint8_t> FactoryInfo() {
-  std::vector<uint8_t> info(kInfoBlockSize, 0);
-  Put16(info, 0, 0x0103);
-  info[2] = 1;  // device class: keyboard
-  info[3] = SimKeyboard::kProfiles;
-  info[4] = SimKeyboard::kKeyCount;  // one LED per key
+  // Firmware 0x0103, device class 1 (keyboard), one LED per key.
+  std::vector<uint8_t> info =
+      FactoryInfoBlock(0x0103, 1, SimKeyboard::kProfiles, SimKeyboard::kKeyCount);
   info[5] = SimKeyboard::kKeyCount;
   info[6] = SimKeyboard::kMacroUnits;
   Put16(info, 32, 0x0001);
@@ -41,16 +36,12 @@ std::vector<uint8_t> FactoryInfo() {
 
 std::vector<uint8_t> FactorySettings() {
   std::vector<uint8_t> area(128, 0);
-  static constexpr uint8_t kColours[SimKeyboard::kProfiles][3] = {
+  static constexpr std::array<uint8_t, 3> kColours[SimKeyboard::kProfiles] = {
       {0x00, 0xFF, 0xFF}, {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}, {0xFF, 0xFF, 0xFF}};
   // Blocks overlap by one byte (block p's byte 25 is block p + 1's byte 0): fill in order.
   for (int p = 0; p < SimKeyboard::kProfiles; ++p) {
     const size_t b = static_cast<size_t>(p) * SimKeyboard::kProfileStride;
-    area[b + 1] = 1;      // effect code
-    area[b + 2] = 4;      // brightness level
-    area[b + 3] = 4 - 2;  // speed index 2, inverted
-    area[b + 5] = 1;      // multicolour
-    for (int c = 0; c < 3; ++c) area[b + 6 + c] = kColours[p][c];
+    PutFactoryLight(area, b, kColours[p]);
     area[b + 22] = 3;  // report rate index
   }
   area[0] = 0;
@@ -71,14 +62,6 @@ std::vector<uint8_t> FactoryKeyBytes() {
   std::vector<uint8_t> bytes(kKeyTableSize / 3, 0);
   for (int k = 0; k < SimKeyboard::kKeyCount; ++k) bytes[static_cast<size_t>(k)] = SimKeyboard::LedOfKey(k);
   return bytes;
-}
-
-std::vector<uint8_t> EmptyContainer(size_t size) {
-  std::vector<uint8_t> v(size, 0);
-  v[0] = 0xAA;
-  v[1] = 0x55;
-  Put16(v, 2, 16);
-  return v;
 }
 
 }  // namespace
@@ -115,20 +98,11 @@ std::shared_ptr<SimMemory> SimKeyboard::MakeMemory(const std::string& name) {
   memory->Define(Area::LightData, std::vector<uint8_t>(kLightGroups * kLightGroupSize, 0), true);
   memory->Define(Area::LiveFrame, std::vector<uint8_t>(kKeyTableSize, 0), false);
   memory->Define(Area::Macro, EmptyContainer(kMacroUnits * 128), true);
-  std::vector<uint8_t> power(64, 0);
-  power[0] = 100;
-  memory->Define(Area::Power, power, false);
+  DefinePowerArea(*memory, 100);
   return memory;
 }
 
-InterfaceDescriptor SimKeyboard::CommandInterfaceDescriptor() {
-  return DescriptorWriter()
-      .KeyboardCollection(1)
-      .SystemControlCollection(2)
-      .ConsumerControlCollection(kCompanionReportId)
-      .VendorCommandCollection(kCommandReportId)
-      .Finish();
-}
+InterfaceDescriptor SimKeyboard::CommandInterfaceDescriptor() { return KeyboardCommandInterface(kCompanionReportId); }
 
 SimKeyboard::SimKeyboard(Connection connection, std::shared_ptr<SimMemory> memory)
     : SimDevice(connection == Connection::Wired ? "keyboard" : "keyboard-receiver", {kVendorId, kProductId, 0x0103},
@@ -142,10 +116,7 @@ SimKeyboard::SimKeyboard(Connection connection, std::shared_ptr<SimMemory> memor
 uint8_t SimKeyboard::ActiveProfile() { return Memory().Byte(Area::Settings, 0); }
 
 std::vector<uint8_t> SimKeyboard::SettingsBlock(int profile) {
-  if (profile < 0 || profile >= kProfiles) return {};
-  std::vector<uint8_t> block(kBlockSize, 0);
-  Memory().Read(Area::Settings, static_cast<size_t>(profile) * kProfileStride, block.data(), block.size());
-  return block;
+  return ReadSettingsBlock(Memory(), profile, kProfiles, kProfileStride, kBlockSize);
 }
 
 std::vector<uint8_t> SimKeyboard::LastStreamedFrame() {
@@ -154,10 +125,6 @@ std::vector<uint8_t> SimKeyboard::LastStreamedFrame() {
   return frame;
 }
 
-bool SimKeyboard::SwitchProfile(uint8_t profile) {
-  if (profile >= kProfiles) return false;
-  Memory().Write(Area::Settings, 0, &profile, 1);
-  return SendCompanionEvent(static_cast<uint16_t>(0x1000 | profile));
-}
+bool SimKeyboard::SwitchProfile(uint8_t profile) { return SwitchActiveProfile(*this, profile, kProfiles); }
 
 }  // namespace orlo::sim

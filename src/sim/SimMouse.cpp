@@ -1,28 +1,13 @@
 #include "sim/SimMouse.h"
 
+#include "sim/SimFactory.h"
+
 namespace orlo::sim {
 namespace {
 
-void Put16(std::vector<uint8_t>& v, size_t at, uint16_t value) {
-  v[at] = static_cast<uint8_t>(value & 0xFF);
-  v[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-// An empty macro/shoot container: marker, total length 16, no entries.
-std::vector<uint8_t> EmptyContainer(size_t size) {
-  std::vector<uint8_t> v(size, 0);
-  v[0] = 0xAA;
-  v[1] = 0x55;
-  Put16(v, 2, 16);
-  return v;
-}
-
 std::vector<uint8_t> FactoryInfo() {
-  std::vector<uint8_t> info(kInfoBlockSize, 0);
-  Put16(info, 0, 0x0105);  // firmware version
-  info[2] = 2;             // device class: mouse
-  info[3] = SimMouse::kProfiles;
-  info[4] = 15;  // LEDs
+  // Firmware 0x0105, device class 2 (mouse), 15 LEDs.
+  std::vector<uint8_t> info = FactoryInfoBlock(0x0105, 2, SimMouse::kProfiles, 15);
   info[5] = SimMouse::kKeyEntries;
   info[6] = SimMouse::kMacroUnits;
   info[7] = SimMouse::kShootUnits;
@@ -36,7 +21,7 @@ std::vector<uint8_t> FactoryInfo() {
 
 std::vector<uint8_t> FactorySettings() {
   std::vector<uint8_t> area(SimMouse::kProfiles * SimMouse::kProfileStride, 0);
-  static constexpr uint8_t kProfileColours[SimMouse::kProfiles][3] = {
+  static constexpr std::array<uint8_t, 3> kProfileColours[SimMouse::kProfiles] = {
       {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}, {0xFF, 0xFF, 0x00}, {0xFF, 0x00, 0xFF}};
   // Values the page's resolution scale shows exactly (single steps up to 4900).
   static constexpr uint16_t kStageResolution[5] = {400, 800, 1600, 3200, 4800};
@@ -44,12 +29,7 @@ std::vector<uint8_t> FactorySettings() {
       {0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}, {0xFF, 0xFF, 0x00}, {0x00, 0xFF, 0xFF}};
   for (int p = 0; p < SimMouse::kProfiles; ++p) {
     const size_t b = static_cast<size_t>(p) * SimMouse::kProfileStride;
-    area[b + 1] = 1;      // lighting mode code
-    area[b + 2] = 4;      // brightness level
-    area[b + 3] = 4 - 2;  // speed index 2, stored inverted
-    area[b + 4] = 0;      // direction
-    area[b + 5] = 1;      // multicolour
-    for (int c = 0; c < 3; ++c) area[b + 6 + c] = kProfileColours[p][c];
+    PutFactoryLight(area, b, kProfileColours[p]);
     area[b + 11] = 3;  // wired report rate index (1000 Hz)
     area[b + 12] = 1;  // active resolution stage
     for (int s = 0; s < 5; ++s) {
@@ -103,9 +83,7 @@ std::shared_ptr<SimMemory> SimMouse::MakeMemory(const std::string& name) {
   memory->Define(Area::KeyTable, FactoryKeyTable(), true);
   memory->Define(Area::Macro, EmptyContainer(kMacroUnits * 128), true);
   memory->Define(Area::Shoot, EmptyContainer(kShootUnits * 128), true);
-  std::vector<uint8_t> power(64, 0);
-  power[0] = 80;  // battery percentage
-  memory->Define(Area::Power, power, false);
+  DefinePowerArea(*memory, 80);
   return memory;
 }
 
@@ -128,11 +106,7 @@ SimMouse::SimMouse(Connection connection, std::shared_ptr<SimMemory> memory)
   SetCompanion(1, kCompanionReportId);
 }
 
-bool SimMouse::SwitchProfile(uint8_t profile) {
-  if (profile >= kProfiles) return false;
-  Memory().Write(Area::Settings, 0, &profile, 1);
-  return SendCompanionEvent(static_cast<uint16_t>(0x1000 | profile));
-}
+bool SimMouse::SwitchProfile(uint8_t profile) { return SwitchActiveProfile(*this, profile, kProfiles); }
 
 bool SimMouse::SwitchStage(uint8_t profile, uint8_t stage) {
   if (profile >= kProfiles || stage >= 5) return false;
@@ -144,10 +118,7 @@ bool SimMouse::SwitchStage(uint8_t profile, uint8_t stage) {
 uint8_t SimMouse::ActiveProfile() { return Memory().Byte(Area::Settings, 0); }
 
 std::vector<uint8_t> SimMouse::SettingsBlock(int profile) {
-  std::vector<uint8_t> block(kBlockSize, 0);
-  if (profile < 0 || profile >= kProfiles) return {};
-  Memory().Read(Area::Settings, static_cast<size_t>(profile) * kProfileStride, block.data(), block.size());
-  return block;
+  return ReadSettingsBlock(Memory(), profile, kProfiles, kProfileStride, kBlockSize);
 }
 
 }  // namespace orlo::sim
