@@ -149,8 +149,7 @@ DescriptorWriter& DescriptorWriter::MouseCollection(uint8_t reportId) {
   return EndCollection();
 }
 
-DescriptorWriter& DescriptorWriter::KeyboardCollection(uint8_t reportId) {
-  UsagePage(0x01).Usage(0x06).Collection(1).ReportId(reportId);
+DescriptorWriter& DescriptorWriter::KeyboardReports() {
   UsagePage(0x07).UsageMin(0xE0).UsageMax(0xE7).LogicalMin(0).LogicalMax(1);
   ReportSize(1).ReportCount(8).Input(kData | kVariable);
   ReportSize(8).ReportCount(1).Input(kConstant);
@@ -159,6 +158,11 @@ DescriptorWriter& DescriptorWriter::KeyboardCollection(uint8_t reportId) {
   UsagePage(0x07).UsageMin(0).UsageMax(0xFF).LogicalMin(0).LogicalMax(0xFF);
   ReportSize(8).ReportCount(6).Input(kData);
   return EndCollection();
+}
+
+DescriptorWriter& DescriptorWriter::KeyboardCollection(uint8_t reportId) {
+  UsagePage(0x01).Usage(0x06).Collection(1).ReportId(reportId);
+  return KeyboardReports();
 }
 
 DescriptorWriter& DescriptorWriter::BootMouseCollection() {
@@ -174,14 +178,7 @@ DescriptorWriter& DescriptorWriter::BootMouseCollection() {
 
 DescriptorWriter& DescriptorWriter::BootKeyboardCollection() {
   UsagePage(0x01).Usage(0x06).Collection(1);
-  UsagePage(0x07).UsageMin(0xE0).UsageMax(0xE7).LogicalMin(0).LogicalMax(1);
-  ReportSize(1).ReportCount(8).Input(kData | kVariable);
-  ReportSize(8).ReportCount(1).Input(kConstant);
-  UsagePage(0x08).UsageMin(1).UsageMax(5).ReportSize(1).ReportCount(5).Output(kData | kVariable);
-  ReportSize(3).ReportCount(1).Output(kConstant);
-  UsagePage(0x07).UsageMin(0).UsageMax(0xFF).LogicalMin(0).LogicalMax(0xFF);
-  ReportSize(8).ReportCount(6).Input(kData);
-  return EndCollection();
+  return KeyboardReports();
 }
 
 DescriptorWriter& DescriptorWriter::SystemControlCollection(uint8_t reportId) {

@@ -68,6 +68,8 @@ class DescriptorWriter {
   void EmitUnsigned(uint8_t prefix, uint32_t value);
   void EmitSigned(uint8_t prefix, int32_t value);
   void AddMain(ReportKind kind);
+  // Modifier bits, LED outputs and six key slots, then the end of the keyboard collection.
+  DescriptorWriter& KeyboardReports();
 
   InterfaceDescriptor out_;
   int depth_ = 0;
