@@ -113,8 +113,14 @@ CDeviceManager::~CDeviceManager() {
     if (r->tab) {
       r->tab->StopTimers();
       r->tab->SetDevice(nullptr);
+      r->tab->SetMessageSink({});
+      r->tab->SetSelectedSink({});
     }
-    if (r->page) r->page->Attach(nullptr);
+    if (r->page) {
+      r->page->SetTimerSink({});
+      r->page->SetMainMessageSink({});
+      r->page->Attach(nullptr);
+    }
     r->device.reset();
     r->relay.reset();
   }
