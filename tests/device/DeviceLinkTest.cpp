@@ -493,6 +493,39 @@ TEST_F(DeviceLinkTest, InjectedFaultsGiveTheirCodes) {
   EXPECT_EQ(fw_->Written().size(), sent);
 }
 
+TEST_F(DeviceLinkTest, EveryKindOfExchangeReportsTheStatusByteAlike) {
+  Connect(false);
+  std::vector<uint8_t> buffer(20, 0);
+  for (const auto& [status, expected] : {std::pair<uint8_t, int>{0xFF, kLinkStatusFF}, {0xFE, kLinkStatusFE}}) {
+    SCOPED_TRACE(static_cast<int>(status));
+    fw_->answer = [this, status = status](const Report& r) {
+      Report out = fw_->Normal(r);
+      out[7] = status;
+      return std::vector<Report>{out};
+    };
+    EXPECT_EQ(link_->BeginConfig(), expected);
+    EXPECT_EQ(link_->ClaimLightControl(), expected);
+    // A failed read hands back none of the reply's payload.
+    std::fill(buffer.begin(), buffer.end(), 0x5A);
+    EXPECT_EQ(link_->ReadSettings(buffer.data(), buffer.size(), 0), expected);
+    EXPECT_EQ(buffer, std::vector<uint8_t>(20, 0x5A));
+    EXPECT_EQ(link_->ReadRange(buffer.data(), 8, 0), expected);
+    EXPECT_EQ(link_->WriteLightData(buffer.data(), buffer.size(), 0, 0), expected);
+    EXPECT_EQ(link_->StreamLightFrame(buffer.data(), buffer.size()), expected);
+  }
+
+  // Other bytes than 0xFF and 0xFE in the status byte are success.
+  fw_->answer = [this](const Report& r) {
+    Report out = fw_->Normal(r);
+    out[7] = 0x01;
+    return std::vector<Report>{out};
+  };
+  EXPECT_EQ(link_->EndConfig(), kLinkOk);
+  EXPECT_EQ(link_->ReadSettings(buffer.data(), buffer.size(), 0x100), kLinkOk);
+  EXPECT_EQ(buffer[0], fw_->memory[0x100]);
+  EXPECT_EQ(link_->StreamLightFrame(buffer.data(), buffer.size()), kLinkOk);
+}
+
 TEST_F(DeviceLinkTest, StreamedFramesAreQuietAndNeverWait) {
   Connect(false);
   std::vector<uint8_t> frame(100);
