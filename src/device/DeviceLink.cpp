@@ -47,6 +47,13 @@ int StatusResult(const uint8_t* reply) {
   return kLinkOk;
 }
 
+// The outcome of an exchange whose reply must carry a status byte.
+int ReplyResult(int result, size_t got, const uint8_t* reply) {
+  if (result != kLinkOk) return result;
+  if (got <= kStatusByte) return kLinkNoReply;
+  return StatusResult(reply);
+}
+
 // Clears the busy flag however the exchange ends.
 struct BusyScope {
   explicit BusyScope(std::atomic<bool>& flag) : flag_(flag) { flag_.store(true); }
@@ -221,19 +228,22 @@ int CDeviceLink::QuietLocked(const uint8_t* request, size_t requestLength, uint8
   return kLinkOk;
 }
 
+int CDeviceLink::LockedTransact(std::mutex& lock, const uint8_t* request, uint8_t* reply, size_t* bytesRead) {
+  std::lock_guard guard(lock);
+  return Transact(request, kReportSize, reply, kReportSize, bytesRead);
+}
+
+std::mutex& CDeviceLink::LockFor(uint8_t code) {
+  return (code == kCmdWriteLightData || code == kCmdStreamLightFrame) ? lightLock_ : commandLock_;
+}
+
 int CDeviceLink::SimpleCommand(uint8_t code) {
   uint8_t request[kReportSize];
   BuildRequest(request, code, 0, 0, nullptr, 0);
   uint8_t reply[kReportSize] = {};
   size_t got = 0;
-  int result;
-  {
-    std::lock_guard command(commandLock_);
-    result = Transact(request, kReportSize, reply, sizeof reply, &got);
-  }
-  if (result != kLinkOk) return result;
-  if (got <= kStatusByte) return kLinkNoReply;
-  return StatusResult(reply);
+  const int result = LockedTransact(commandLock_, request, reply, &got);
+  return ReplyResult(result, got, reply);
 }
 
 int CDeviceLink::RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t* readBuffer,
@@ -251,14 +261,8 @@ int CDeviceLink::RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t*
                  isRead ? nullptr : writeBuffer + position, isRead ? 0 : n);
     uint8_t reply[kReportSize] = {};
     size_t got = 0;
-    int result;
-    {
-      std::lock_guard guard(lock);
-      result = Transact(request, kReportSize, reply, sizeof reply, &got);
-    }
-    if (result != kLinkOk) return result;
-    if (got <= kStatusByte) return kLinkNoReply;
-    if (const int status = StatusResult(reply); status != kLinkOk) return status;
+    const int result = LockedTransact(lock, request, reply, &got);
+    if (const int status = ReplyResult(result, got, reply); status != kLinkOk) return status;
     if (isRead) {
       // Payload only from a reply that answers this command and carries the whole chunk; the
       // answer to some other command is not this block's data.
@@ -270,16 +274,12 @@ int CDeviceLink::RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t*
 }
 
 int CDeviceLink::ChunkedRead(uint8_t code, uint8_t* buffer, size_t length, uint32_t offset) {
-  std::mutex& lock = (code == kCmdWriteLightData || code == kCmdStreamLightFrame) ? lightLock_
-                                                                                    : commandLock_;
-  return RunChunks(lock, code, true, buffer, nullptr, length, offset, ChunkSize());
+  return RunChunks(LockFor(code), code, true, buffer, nullptr, length, offset, ChunkSize());
 }
 
 int CDeviceLink::ChunkedWrite(uint8_t code, const uint8_t* buffer, size_t length,
                               uint32_t offset, bool fixedWiredChunks) {
-  std::mutex& lock = (code == kCmdWriteLightData || code == kCmdStreamLightFrame) ? lightLock_
-                                                                                    : commandLock_;
-  return RunChunks(lock, code, false, nullptr, buffer, length, offset,
+  return RunChunks(LockFor(code), code, false, nullptr, buffer, length, offset,
                    fixedWiredChunks ? kWiredChunk : ChunkSize());
 }
 
@@ -372,9 +372,7 @@ int CDeviceLink::StreamLightFrame(const uint8_t* buffer, size_t length) {
     const int result = QuietLocked(request, kReportSize, reply, sizeof reply, &got);
     exchange.unlock();
     light.unlock();
-    if (result != kLinkOk) return result;
-    if (got <= kStatusByte) return kLinkNoReply;
-    if (const int status = StatusResult(reply); status != kLinkOk) return status;
+    if (const int status = ReplyResult(result, got, reply); status != kLinkOk) return status;
   }
   return kLinkOk;
 }
@@ -385,11 +383,7 @@ bool CDeviceLink::QueryWireless() {
   BuildRequest(request, kCmdQueryWireless, 0, 0, nullptr, 0);
   uint8_t reply[kReportSize] = {};
   size_t got = 0;
-  int result;
-  {
-    std::lock_guard command(commandLock_);
-    result = Transact(request, kReportSize, reply, sizeof reply, &got);
-  }
+  const int result = LockedTransact(commandLock_, request, reply, &got);
   if (result != kLinkOk || got <= kPayloadOffset) return false;
   return StatusResult(reply) == kLinkOk && reply[kPayloadOffset] == kWirelessReachable;
 }

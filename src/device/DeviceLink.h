@@ -155,6 +155,10 @@ class CDeviceLink {
 
  private:
   int SimpleCommand(uint8_t code);
+  // One full-report exchange under `lock` (the command or the light lock).
+  int LockedTransact(std::mutex& lock, const uint8_t* request, uint8_t* reply, size_t* bytesRead);
+  // The light lock for light data and frames, the command lock for everything else.
+  std::mutex& LockFor(uint8_t code);
   int WriteFailure(const CHidChannel& channel) const;
   int RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t* readBuffer,
                 const uint8_t* writeBuffer, size_t length, uint32_t offset, int chunk);
