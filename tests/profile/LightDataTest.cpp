@@ -59,6 +59,59 @@ TEST_F(LightDataTest, LightInfoReadWriteAndFlags) {
   EXPECT_EQ(data_.GetLightInfo(), LightInfo{});
 }
 
+TEST_F(LightDataTest, EveryRecordFieldHasItsOwnKeyBothWays) {
+  Load("{}");
+  LightInfo l;
+  l.mode = 11, l.brightness = 12, l.speed = 13, l.direction = 14, l.multiColor = 1, l.red = 16, l.green = 17,
+  l.blue = 18, l.secondMode = 19, l.customGroup = 20, l.oldMode = 21;
+  data_.SetLightInfo(l);
+  const Json::Value& o = data_.GetSection()["LightInfo"];
+  const std::pair<const char*, int> lightKeys[] = {
+      {"SelectItem", 11}, {"Light", 12}, {"Speed", 13}, {"Fx", 14}, {"MultiColor", 1}, {"Red", 16},
+      {"Green", 17},      {"Blue", 18},  {"ZZCCLedMode", 19}, {"CustomGroup", 20}, {"OldLedmode", 21}};
+  for (const auto& [key, value] : lightKeys) {
+    ASSERT_TRUE(o[key].isIntegral()) << key;  // flags too are stored as integers
+    EXPECT_EQ(o[key].asInt(), value) << key;
+  }
+  EXPECT_EQ(data_.GetLightInfo(), l);
+
+  AudioLightInfo a{31, 32, 33, 34, 35, 36, 37, 1, 1};
+  data_.SetAudioLightRecord(a);
+  const Json::Value& ao = data_.GetSection()["AudioLightInfo"];
+  EXPECT_EQ(ao.size(), 9u);
+  const std::pair<const char*, int> audioKeys[] = {{"AudioMode", 31}, {"BkColorR", 32}, {"BkColorG", 33},
+                                                   {"BkColorB", 34},  {"FgColorR", 35}, {"FgColorG", 36},
+                                                   {"FgColorB", 37},  {"7ColorFlags", 1}, {"ColorTypeFlags", 1}};
+  for (const auto& [key, value] : audioKeys) {
+    ASSERT_TRUE(ao[key].isIntegral()) << key;
+    EXPECT_EQ(ao[key].asInt(), value) << key;
+  }
+  EXPECT_EQ(data_.GetAudioLightRecord(), a);
+}
+
+TEST_F(LightDataTest, ListEntriesReadDirectionAsAFlagEffectStepsAsAByte) {
+  Load(R"({"LightList": [{"LEDREGMode": 1, "LEDBrightness": 2, "LEDSpeed": 3, "LEDDirection": 7,
+           "LEDMultiColor": 9, "red": 4, "green": 5, "blue": 6}]})");
+  auto list = data_.GetLightList();
+  ASSERT_EQ(list.size(), 1u);
+  LightInfo expected;
+  expected.mode = 1, expected.brightness = 2, expected.speed = 3, expected.direction = 1, expected.multiColor = 1;
+  expected.red = 4, expected.green = 5, expected.blue = 6;
+  expected.further[kLightListEntryFlag] = 1;
+  EXPECT_EQ(list[0], expected);
+
+  data_.SetProfileKindIndex(kMouseKindIndex);
+  WriteCatalogue(kMouseKindIndex);
+  WriteText(Path("first.light"),
+            R"({"LEDEffectList": [{"LEDREGMode": 1, "LEDBrightness": 2, "LEDSpeed": 3, "LEDDirection": 7,
+                "LEDMultiColor": 9, "red": 4, "green": 5, "blue": 6, "Time": -5, "Cyle": 70000}]})");
+  data_.LoadLightConfig(data_.GetLightConfigPath());
+  data_.SetLightInfo(Mode(10));
+  auto steps = data_.GetCustomLightEffect();
+  ASSERT_EQ(steps.size(), 1u);
+  EXPECT_EQ(steps[0], (LEDEffectStep{1, 2, 3, 7, 9, 4, 5, 6, -5, 70000}));
+}
+
 TEST_F(LightDataTest, AudioLightRecord) {
   Load(R"({"AudioLightInfo": {"AudioMode": 3, "BkColorR": 1, "FgColorB": 9, "7ColorFlags": 2,
            "ColorTypeFlags": "yes"}})");
