@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/CustomControls.h"
+#include "app/DeviceManager.h"
 #include "app/DeviceManagerSeam.h"
 #include "app/MainWnd.h"
 #include "app/SimulatedDevices.h"
@@ -165,7 +166,7 @@ int RunApplication(int argc, char** argv) {
   bus::DBusBus bus;
   MainWindowOptions options;
   options.screenshotPath = args.screenshot;
-  CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CNoDeviceManager>(), options);
+  CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CDeviceManager>(), options);
   if (!window) {
     std::fprintf(stderr, "orlo: the main window layout could not be built\n");
     return 0;

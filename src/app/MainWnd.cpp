@@ -29,6 +29,7 @@
 #include "platform/Paths.h"
 #include "platform/bus/MessageBus.h"
 #include "platform/bus/RegisteredMessages.h"
+#include "sim/SimControl.h"
 #include "ui/DpiManager.h"
 #include "ui/FontTable.h"
 #include "ui/LanguageStore.h"
@@ -292,6 +293,11 @@ void CMainWnd::OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam) 
 
 void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<uint8_t>& data) {
   if (!Awake()) return;
+  if (kind == sim::kSimControlKind) {
+    // Acted on only when the program runs on simulated devices.
+    devices_->OnSimCommand(std::string(data.begin(), data.end()));
+    return;
+  }
   if (audio_.Accept(kind, data) == CAudioInbox::Result::Refused) {
     DebugPrintf("data block of kind %u and %zu bytes refused", kind, data.size());
   }

@@ -47,6 +47,9 @@ void CMpDevicePowerUI::SetKind(int kind, int variant) {
   kind_ = kind;
   variant_ = variant;
   FindChildren();
+  // Nothing to show before the device reported its first power state.
+  if (!updated_ && layout_) layout_->hide();
+  if (wirelessLogo_) wirelessLogo_->hide();
   // Only a mousepad has a charging area for a phone.
   if (phone_) phone_->setVisible(FoldKind(static_cast<uint16_t>(kind)) == kKindMousePad);
 }
@@ -84,6 +87,8 @@ void CMpDevicePowerUI::Update(const uint8_t* state, int length) {
   const int percent = s[0];
   const int charging = s[1];
   const bool onReceiver = s[3] == 1;
+  if (!updated_ && layout_) layout_->show();
+  updated_ = true;
 
   if (progress_) {
     progress_->setRange(0, 100);

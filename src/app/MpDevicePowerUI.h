@@ -40,6 +40,7 @@ class CMpDevicePowerUI : public QWidget {
   int kind_ = 0;
   int variant_ = 0;
   bool childrenFound_ = false;
+  bool updated_ = false;
   QPointer<QWidget> layout_;
   QPointer<QLabel> value_;
   QPointer<QWidget> wirelessLogo_;

@@ -45,6 +45,8 @@ class DeviceTabTest : public ::testing::Test {
 TEST_F(DeviceTabTest, PowerChargingOnReceiverShowsWirelessImageWithoutBar) {
   auto power = Power(kKindMouse);
   ASSERT_TRUE(power);
+  // Nothing is shown before the first state arrives.
+  EXPECT_TRUE(Child(power.get(), "device_power_Layout")->isHidden());
   const uint8_t state[6] = {85, 1, 0, 1, 0, 0};
   power->Update(state, 6);
   EXPECT_EQ(qobject_cast<QLabel*>(Child(power.get(), "device_power_value"))->text(), "85%");
@@ -53,6 +55,7 @@ TEST_F(DeviceTabTest, PowerChargingOnReceiverShowsWirelessImageWithoutBar) {
   EXPECT_EQ(bar->value(), 15);
   EXPECT_EQ(CMpDevicePowerUI::ImageOf(Child(power.get(), "device_power_status")), "file='power/wuxian_powering.png'");
   EXPECT_FALSE(Child(power.get(), "device_wuxian_logo")->isHidden());
+  EXPECT_FALSE(Child(power.get(), "device_power_Layout")->isHidden());
 
   // The same mouse charging on its cable: bar back, cable charging image, no wireless logo.
   const uint8_t wired[6] = {85, 1, 0, 0, 0, 0};
