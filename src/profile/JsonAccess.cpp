@@ -76,6 +76,10 @@ std::string String(const Json::Value* v) {
   return v->asString();
 }
 
+uint8_t ByteOf(Json::Value* object, const char* key) { return static_cast<uint8_t>(Int(Find(object, key))); }
+uint16_t WordOf(Json::Value* object, const char* key) { return static_cast<uint16_t>(Int(Find(object, key))); }
+uint8_t FlagOf(Json::Value* object, const char* key) { return Bool(Find(object, key)) ? 1 : 0; }
+
 Json::ArrayIndex Size(const Json::Value* v) { return v && v->isArray() ? v->size() : 0; }
 
 }  // namespace orlo::json

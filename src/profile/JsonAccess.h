@@ -44,6 +44,12 @@ bool Bool(const Json::Value* v);
 // Strings only; anything else "".
 std::string String(const Json::Value* v);
 
+// A member read with the creating lookup and cut to 8 or 16 bits (as Int, then truncated), or
+// read as a flag (1 when Bool is true, else 0).
+uint8_t ByteOf(Json::Value* object, const char* key);
+uint16_t WordOf(Json::Value* object, const char* key);
+uint8_t FlagOf(Json::Value* object, const char* key);
+
 // Array length, 0 for anything that is not an array.
 Json::ArrayIndex Size(const Json::Value* v);
 

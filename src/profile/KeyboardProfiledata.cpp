@@ -7,9 +7,6 @@
 namespace orlo {
 namespace {
 
-uint16_t Word(Json::Value* o, const char* key) { return static_cast<uint16_t>(json::Int(json::Find(o, key))); }
-uint8_t Byte(Json::Value* o, const char* key) { return static_cast<uint8_t>(json::Int(json::Find(o, key))); }
-
 Json::Value ColourObject(const LightColor& c) {
   Json::Value o(Json::objectValue);
   o["Red"] = c.red;
@@ -44,12 +41,12 @@ std::array<uint32_t, 3> CKeyboardProfiledata::GetSystemStages() {
   Json::Value* s = SectionForRead();
   if (json::Has(s, "SystemStages")) {
     Json::Value* sys = json::Find(s, "SystemStages");
-    r.repeat = Word(sys, "Repeat");
-    r.repeatDelay = Word(sys, "RepeatDelay");
-    r.key6Flag = Word(sys, "Key6Flag");
-    r.pollingRate = Word(sys, "PollingRate");
-    r.wFlag = Word(sys, "WFlag");
-    r.winFlag = Word(sys, "WinFlag");
+    r.repeat = json::WordOf(sys, "Repeat");
+    r.repeatDelay = json::WordOf(sys, "RepeatDelay");
+    r.key6Flag = json::WordOf(sys, "Key6Flag");
+    r.pollingRate = json::WordOf(sys, "PollingRate");
+    r.wFlag = json::WordOf(sys, "WFlag");
+    r.winFlag = json::WordOf(sys, "WinFlag");
   }
   systemStages_ = r;
   return r.Pack();
@@ -81,7 +78,8 @@ std::vector<LightColor> CKeyboardProfiledata::GetCustomLightColors(int group, in
         if (e.isNull()) {
           e = ColourObject({});
         } else if (e.isObject()) {
-          colours[static_cast<size_t>(j)] = {Byte(&e, "Red"), Byte(&e, "Green"), Byte(&e, "Blue"), Byte(&e, "Alpha")};
+          colours[static_cast<size_t>(j)] = {json::ByteOf(&e, "Red"), json::ByteOf(&e, "Green"),
+                                             json::ByteOf(&e, "Blue"), json::ByteOf(&e, "Alpha")};
         }
       }
     }

@@ -3,12 +3,6 @@
 #include "profile/JsonAccess.h"
 
 namespace orlo {
-namespace {
-
-uint8_t Byte(Json::Value* o, const char* key) { return static_cast<uint8_t>(json::Int(json::Find(o, key))); }
-uint16_t Word(Json::Value* o, const char* key) { return static_cast<uint16_t>(json::Int(json::Find(o, key))); }
-
-}  // namespace
 
 std::array<uint32_t, 4> MouseSystemStages::Pack() const {
   return {uint32_t{doubleClickTime} | uint32_t{mouseSpeed} << 16,
@@ -37,8 +31,9 @@ std::vector<DPIStage> CMouseProfiledata::GetDPIStages() {
     Json::Value* list = json::Find(dpi, "StageDPIs");
     for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) {
       Json::Value* e = &(*list)[i];
-      read.push_back({Byte(e, "StageActive"), Byte(e, "StageXY"), Word(e, "StageDPIX"), Word(e, "StageDPIY"),
-                      Byte(e, "StageColorR"), Byte(e, "StageColorG"), Byte(e, "StageColorB")});
+      read.push_back({json::ByteOf(e, "StageActive"), json::ByteOf(e, "StageXY"), json::WordOf(e, "StageDPIX"),
+                      json::WordOf(e, "StageDPIY"), json::ByteOf(e, "StageColorR"), json::ByteOf(e, "StageColorG"),
+                      json::ByteOf(e, "StageColorB")});
     }
     // Merge: the kept list never shrinks.
     for (size_t j = 0; j < read.size(); ++j) {
@@ -78,14 +73,14 @@ std::array<uint32_t, 4> CMouseProfiledata::GetSystemStages() {
   Json::Value* s = SectionForRead();
   if (s && !s->isNull() && json::Has(s, "SystemStages")) {
     Json::Value* sys = json::Find(s, "SystemStages");
-    r.doubleClickTime = Word(sys, "DoubleClickTime");
-    r.mouseSpeed = Word(sys, "MouseSpeed");
-    r.pointerPrecision = Word(sys, "PointerPrecision");
-    r.scrollPage = Word(sys, "ScorllPage");
-    r.wheelScrollLines = Word(sys, "WheelScorlllinse");
-    if (json::Has(s, "ReportStages")) r.reportRate = Word(json::Find(s, "ReportStages"), "StageActive");
+    r.doubleClickTime = json::WordOf(sys, "DoubleClickTime");
+    r.mouseSpeed = json::WordOf(sys, "MouseSpeed");
+    r.pointerPrecision = json::WordOf(sys, "PointerPrecision");
+    r.scrollPage = json::WordOf(sys, "ScorllPage");
+    r.wheelScrollLines = json::WordOf(sys, "WheelScorlllinse");
+    if (json::Has(s, "ReportStages")) r.reportRate = json::WordOf(json::Find(s, "ReportStages"), "StageActive");
     if (json::Has(s, "ReportStages24g"))
-      r.reportRate24g = Word(json::Find(s, "ReportStages24g"), "StageActive24g");
+      r.reportRate24g = json::WordOf(json::Find(s, "ReportStages24g"), "StageActive24g");
   }
   systemStages_ = r;
   return r.Pack();
@@ -112,8 +107,8 @@ std::vector<CorrectEntry> CMouseProfiledata::GetCorrectInfo() {
     Json::Value* entries = json::Find(s, "CorrectInfo");
     for (Json::ArrayIndex i = 0; i < json::Size(entries); ++i) {
       Json::Value* e = &(*entries)[i];
-      list.push_back({Byte(e, "CorrectPixThresh"), Byte(e, "CorrectMinSq"), Byte(e, "CorrectSelect"),
-                      json::String(json::Find(e, "CorrectName"))});
+      list.push_back({json::ByteOf(e, "CorrectPixThresh"), json::ByteOf(e, "CorrectMinSq"),
+                      json::ByteOf(e, "CorrectSelect"), json::String(json::Find(e, "CorrectName"))});
     }
   }
   correctInfo_ = list;
