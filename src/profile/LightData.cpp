@@ -6,8 +6,79 @@
 namespace orlo {
 namespace {
 
-uint8_t Byte(Json::Value* object, const char* key) { return static_cast<uint8_t>(json::Int(json::Find(object, key))); }
-uint8_t Flag(Json::Value* object, const char* key) { return json::Bool(json::Find(object, key)) ? 1 : 0; }
+// One byte member of a lighting record and its key. A flag reads any true value as 1; written,
+// every member is an integer.
+template <class Record>
+struct ByteField {
+  const char* key;
+  uint8_t Record::*member;
+  bool flag = false;
+};
+
+template <class Record, size_t N>
+Json::Value FieldsToJson(const Record& r, const ByteField<Record> (&fields)[N]) {
+  Json::Value o(Json::objectValue);
+  for (const auto& f : fields) o[f.key] = r.*f.member;
+  return o;
+}
+
+// Leaves r as it is unless o is an object.
+template <class Record, size_t N>
+bool FieldsFromJson(Json::Value* o, Record& r, const ByteField<Record> (&fields)[N]) {
+  if (!o || !o->isObject()) return false;
+  for (const auto& f : fields) r.*f.member = f.flag ? json::FlagOf(o, f.key) : json::ByteOf(o, f.key);
+  return true;
+}
+
+constexpr ByteField<LightInfo> kLightInfoFields[] = {
+    {"SelectItem", &LightInfo::mode},
+    {"Light", &LightInfo::brightness},
+    {"Speed", &LightInfo::speed},
+    {"Fx", &LightInfo::direction},
+    {"MultiColor", &LightInfo::multiColor, true},
+    {"Red", &LightInfo::red},
+    {"Green", &LightInfo::green},
+    {"Blue", &LightInfo::blue},
+    {"ZZCCLedMode", &LightInfo::secondMode},
+    {"CustomGroup", &LightInfo::customGroup},
+    {"OldLedmode", &LightInfo::oldMode},
+};
+
+constexpr ByteField<AudioLightInfo> kAudioLightFields[] = {
+    {"AudioMode", &AudioLightInfo::audioMode},
+    {"BkColorR", &AudioLightInfo::bkRed},
+    {"BkColorG", &AudioLightInfo::bkGreen},
+    {"BkColorB", &AudioLightInfo::bkBlue},
+    {"FgColorR", &AudioLightInfo::fgRed},
+    {"FgColorG", &AudioLightInfo::fgGreen},
+    {"FgColorB", &AudioLightInfo::fgBlue},
+    {"7ColorFlags", &AudioLightInfo::sevenColorFlag, true},
+    {"ColorTypeFlags", &AudioLightInfo::colorTypeFlag, true},
+};
+
+// A light list entry and an effect step use the same keys; the list entry reads direction and
+// multicolour as flags, the step keeps their bytes.
+constexpr ByteField<LightInfo> kLightListFields[] = {
+    {"LEDREGMode", &LightInfo::mode},
+    {"LEDBrightness", &LightInfo::brightness},
+    {"LEDSpeed", &LightInfo::speed},
+    {"LEDDirection", &LightInfo::direction, true},
+    {"LEDMultiColor", &LightInfo::multiColor, true},
+    {"red", &LightInfo::red},
+    {"green", &LightInfo::green},
+    {"blue", &LightInfo::blue},
+};
+
+constexpr ByteField<LEDEffectStep> kEffectStepFields[] = {
+    {"LEDREGMode", &LEDEffectStep::mode},
+    {"LEDBrightness", &LEDEffectStep::brightness},
+    {"LEDSpeed", &LEDEffectStep::speed},
+    {"LEDDirection", &LEDEffectStep::direction},
+    {"LEDMultiColor", &LEDEffectStep::multiColor},
+    {"red", &LEDEffectStep::red},
+    {"green", &LEDEffectStep::green},
+    {"blue", &LEDEffectStep::blue},
+};
 
 // Element [kind] of catalogue[member] when it is an array.
 const Json::Value* KindElement(const Json::Value& catalogue, const char* member, int kind) {
@@ -62,94 +133,31 @@ bool ReadCustomLightEntries(const Json::Value& lightConfig, int profileKindIndex
   return true;
 }
 
-Json::Value LightInfoToJson(const LightInfo& r) {
-  Json::Value o(Json::objectValue);
-  o["SelectItem"] = r.mode;
-  o["Light"] = r.brightness;
-  o["Speed"] = r.speed;
-  o["Fx"] = r.direction;
-  o["MultiColor"] = r.multiColor;
-  o["Red"] = r.red;
-  o["Green"] = r.green;
-  o["Blue"] = r.blue;
-  o["ZZCCLedMode"] = r.secondMode;
-  o["CustomGroup"] = r.customGroup;
-  o["OldLedmode"] = r.oldMode;
-  return o;
-}
+Json::Value LightInfoToJson(const LightInfo& r) { return FieldsToJson(r, kLightInfoFields); }
 
 LightInfo LightInfoFromJson(Json::Value* o) {
   LightInfo r;
-  if (!o || !o->isObject()) return r;
-  r.mode = Byte(o, "SelectItem");
-  r.brightness = Byte(o, "Light");
-  r.speed = Byte(o, "Speed");
-  r.direction = Byte(o, "Fx");
-  r.multiColor = Flag(o, "MultiColor");
-  r.red = Byte(o, "Red");
-  r.green = Byte(o, "Green");
-  r.blue = Byte(o, "Blue");
-  r.secondMode = Byte(o, "ZZCCLedMode");
-  r.customGroup = Byte(o, "CustomGroup");
-  r.oldMode = Byte(o, "OldLedmode");
+  FieldsFromJson(o, r, kLightInfoFields);
   return r;
 }
 
-Json::Value AudioLightToJson(const AudioLightInfo& r) {
-  Json::Value o(Json::objectValue);
-  o["AudioMode"] = r.audioMode;
-  o["BkColorR"] = r.bkRed;
-  o["BkColorG"] = r.bkGreen;
-  o["BkColorB"] = r.bkBlue;
-  o["FgColorR"] = r.fgRed;
-  o["FgColorG"] = r.fgGreen;
-  o["FgColorB"] = r.fgBlue;
-  o["7ColorFlags"] = r.sevenColorFlag;
-  o["ColorTypeFlags"] = r.colorTypeFlag;
-  return o;
-}
+Json::Value AudioLightToJson(const AudioLightInfo& r) { return FieldsToJson(r, kAudioLightFields); }
 
 AudioLightInfo AudioLightFromJson(Json::Value* o) {
   AudioLightInfo r;
-  if (!o || !o->isObject()) return r;
-  r.audioMode = Byte(o, "AudioMode");
-  r.bkRed = Byte(o, "BkColorR");
-  r.bkGreen = Byte(o, "BkColorG");
-  r.bkBlue = Byte(o, "BkColorB");
-  r.fgRed = Byte(o, "FgColorR");
-  r.fgGreen = Byte(o, "FgColorG");
-  r.fgBlue = Byte(o, "FgColorB");
-  r.sevenColorFlag = Flag(o, "7ColorFlags");
-  r.colorTypeFlag = Flag(o, "ColorTypeFlags");
+  FieldsFromJson(o, r, kAudioLightFields);
   return r;
 }
 
 LightInfo LightListEntryFromJson(Json::Value* e) {
   LightInfo r;
-  if (!e || !e->isObject()) return r;
-  r.mode = Byte(e, "LEDREGMode");
-  r.brightness = Byte(e, "LEDBrightness");
-  r.speed = Byte(e, "LEDSpeed");
-  r.direction = Flag(e, "LEDDirection");
-  r.multiColor = Flag(e, "LEDMultiColor");
-  r.red = Byte(e, "red");
-  r.green = Byte(e, "green");
-  r.blue = Byte(e, "blue");
-  r.further[kLightListEntryFlag] = 1;
+  if (FieldsFromJson(e, r, kLightListFields)) r.further[kLightListEntryFlag] = 1;
   return r;
 }
 
 LEDEffectStep EffectStepFromJson(Json::Value* e) {
   LEDEffectStep s;
-  if (!e || !e->isObject()) return s;
-  s.mode = Byte(e, "LEDREGMode");
-  s.brightness = Byte(e, "LEDBrightness");
-  s.speed = Byte(e, "LEDSpeed");
-  s.direction = Byte(e, "LEDDirection");
-  s.multiColor = Byte(e, "LEDMultiColor");
-  s.red = Byte(e, "red");
-  s.green = Byte(e, "green");
-  s.blue = Byte(e, "blue");
+  if (!FieldsFromJson(e, s, kEffectStepFields)) return s;
   s.time = static_cast<int32_t>(json::Int(json::Find(e, "Time")));
   s.cycle = static_cast<int32_t>(json::Int(json::Find(e, "Cyle")));
   return s;
