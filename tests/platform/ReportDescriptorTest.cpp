@@ -186,6 +186,29 @@ TEST(ReportDescriptor, UsageRangesAndPhysicalScaling) {
             kHidStatusUsageNotFound);
 }
 
+TEST(ReportDescriptor, ShortMaximaReadUnsignedOnlyAboveANonNegativeMinimum) {
+  // Four values: [logical 0..0xFF, physical 0..0xC8] in one byte each (read 255 and 200),
+  // [logical -1..0xFF] (a negative minimum keeps the maximum signed: -1), and the same one-byte
+  // maxima after four-byte ones (0xFFFFFFFF is -1 whatever the minimum).
+  const std::vector<uint8_t> d = {
+      0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x01,
+      0x15, 0x00, 0x25, 0xFF, 0x35, 0x00, 0x45, 0xC8, 0x09, 0x30, 0x81, 0x02,  // X
+      0x15, 0xFF, 0x25, 0xFF, 0x35, 0x9C, 0x45, 0x64, 0x09, 0x31, 0x81, 0x02,  // Y
+      0x15, 0x00, 0x27, 0xFF, 0xFF, 0xFF, 0xFF, 0x35, 0x00, 0x47, 0xFF, 0xFF, 0xFF, 0xFF,
+      0x09, 0x32, 0x81, 0x02,  // Z
+      0xC0};
+  auto p = MustParse(d);
+  const auto& values = p.collections[0].Values(ReportType::Input);
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0].logicalMax, 255);
+  EXPECT_EQ(values[0].physicalMax, 200);
+  EXPECT_EQ(values[1].logicalMin, -1);
+  EXPECT_EQ(values[1].logicalMax, -1);
+  EXPECT_EQ(values[1].physicalMax, 100);
+  EXPECT_EQ(values[2].logicalMax, -1);
+  EXPECT_EQ(values[2].physicalMax, -1);
+}
+
 TEST(ReportDescriptor, PushPopRestoresGlobals) {
   // Push, switch to the button page for one item, pop back to the desktop page for the next.
   const std::vector<uint8_t> d = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01,
