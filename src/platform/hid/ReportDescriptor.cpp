@@ -21,20 +21,43 @@ enum : uint8_t {
 };
 enum : uint8_t { kLocalUsage = 0x0, kLocalUsageMin = 0x1, kLocalUsageMax = 0x2, kLocalDelimiter = 0xA };
 
+int32_t SignExtend(uint32_t v, int size) {
+  switch (size) {
+    case 1: return static_cast<int8_t>(v);
+    case 2: return static_cast<int16_t>(v);
+    default: return static_cast<int32_t>(v);
+  }
+}
+
+// A logical or physical maximum as its item stored it. It is signed, but read unsigned when the
+// minimum is not negative and the signed reading falls below it (a 1-byte 0xFF after a minimum
+// of 0 means 255).
+struct MaximumItem {
+  int32_t value = 0;
+  uint32_t raw = 0;
+  int size = 0;
+
+  void Set(uint32_t v, int itemSize) {
+    value = SignExtend(v, itemSize);
+    raw = v;
+    size = itemSize;
+  }
+  int32_t Above(int32_t minimum) const {
+    return minimum >= 0 && value < minimum && size < 4 ? static_cast<int32_t>(raw) : value;
+  }
+};
+
 struct GlobalState {
   uint16_t usagePage = 0;
-  int32_t logicalMin = 0, logicalMax = 0;
-  int32_t physicalMin = 0, physicalMax = 0;
+  int32_t logicalMin = 0;
+  MaximumItem logicalMax;
+  int32_t physicalMin = 0;
+  MaximumItem physicalMax;
   int32_t unitExponent = 0;
   uint32_t unit = 0;
   uint32_t reportSize = 0;
   uint32_t reportCount = 0;
   uint8_t reportId = 0;
-  // Sizes of the logical maximum item, to read it unsigned when the minimum is not negative.
-  uint32_t logicalMaxRaw = 0;
-  int logicalMaxSize = 0;
-  uint32_t physicalMaxRaw = 0;
-  int physicalMaxSize = 0;
 };
 
 // A usage, or a usage range, in order of appearance. Values below 0x10000 still need the usage
@@ -51,14 +74,6 @@ struct LocalState {
   uint32_t pendingMin = 0, pendingMax = 0;
   bool pendingMinExt = false, pendingMaxExt = false;
 };
-
-int32_t SignExtend(uint32_t v, int size) {
-  switch (size) {
-    case 1: return static_cast<int8_t>(v);
-    case 2: return static_cast<int16_t>(v);
-    default: return static_cast<int32_t>(v);
-  }
-}
 
 // Fields start at byte 1 (byte 0 is the report id); the caller checked the length.
 uint32_t ReadBits(const uint8_t* report, uint32_t bitPos, uint32_t size) {
@@ -132,17 +147,9 @@ class Parser {
         g_.usagePage = static_cast<uint16_t>(v);
         break;
       case kGlobalLogicalMin: g_.logicalMin = SignExtend(v, size); break;
-      case kGlobalLogicalMax:
-        g_.logicalMax = SignExtend(v, size);
-        g_.logicalMaxRaw = v;
-        g_.logicalMaxSize = size;
-        break;
+      case kGlobalLogicalMax: g_.logicalMax.Set(v, size); break;
       case kGlobalPhysicalMin: g_.physicalMin = SignExtend(v, size); break;
-      case kGlobalPhysicalMax:
-        g_.physicalMax = SignExtend(v, size);
-        g_.physicalMaxRaw = v;
-        g_.physicalMaxSize = size;
-        break;
+      case kGlobalPhysicalMax: g_.physicalMax.Set(v, size); break;
       case kGlobalUnitExponent:
         // Defined as a 4-bit signed nibble; wider encodings are taken as signed.
         g_.unitExponent = v <= 0xF ? (v >= 8 ? static_cast<int32_t>(v) - 16 : static_cast<int32_t>(v))
@@ -276,10 +283,8 @@ class Parser {
 
     if (bits == 0 || (flags & kFieldConstant) || g_.reportSize > 32) return true;
 
-    int32_t logicalMax = g_.logicalMax;
-    if (g_.logicalMin >= 0 && logicalMax < g_.logicalMin && g_.logicalMaxSize < 4) logicalMax = static_cast<int32_t>(g_.logicalMaxRaw);
-    int32_t physicalMax = g_.physicalMax;
-    if (g_.physicalMin >= 0 && physicalMax < g_.physicalMin && g_.physicalMaxSize < 4) physicalMax = static_cast<int32_t>(g_.physicalMaxRaw);
+    const int32_t logicalMax = g_.logicalMax.Above(g_.logicalMin);
+    const int32_t physicalMax = g_.physicalMax.Above(g_.physicalMin);
 
     std::vector<UsageEntry> entries = l_.usages;
     if (entries.empty()) entries.push_back({});
