@@ -138,6 +138,14 @@ int CDeviceLink::WriteFailure(const CHidChannel& channel) const {
   return isOpen_.load() && channel.IsOpen() ? kLinkWriteFailed : kLinkNoReply;
 }
 
+int CDeviceLink::SendReport(CHidChannel& channel, const uint8_t* report, int timeoutMs) {
+  std::lock_guard io(ioLock_);
+  if (!channel.IsOpen()) return kLinkNoReply;
+  uint32_t written = 0;
+  if (channel.Write(report, kReportSize, &written, timeoutMs) <= 0) return WriteFailure(channel);
+  return kLinkOk;
+}
+
 int CDeviceLink::Transact(const uint8_t* request, size_t requestLength, uint8_t* reply,
                           size_t replyLength, size_t* bytesRead) {
   std::lock_guard exchange(exchangeLock_);
@@ -157,12 +165,7 @@ int CDeviceLink::TransactLocked(const uint8_t* request, size_t requestLength, ui
   const int timeout = ModeTimeout();
   const bool receiver = receiverMode_.load();
   CHidChannel& channel = ModeChannel();
-  {
-    std::lock_guard io(ioLock_);
-    if (!channel.IsOpen()) return kLinkNoReply;
-    uint32_t written = 0;
-    if (channel.Write(out, kReportSize, &written, timeout) <= 0) return WriteFailure(channel);
-  }
+  if (const int sent = SendReport(channel, out, timeout); sent != kLinkOk) return sent;
 
   uint8_t in[kReportSize] = {};
   uint32_t got = 0;
@@ -209,12 +212,7 @@ int CDeviceLink::QuietLocked(const uint8_t* request, size_t requestLength, uint8
   if (!isOpen_.load()) return kLinkNoReply;
   uint8_t out[kReportSize] = {};
   if (request) std::memcpy(out, request, std::min(requestLength, kReportSize));
-  {
-    std::lock_guard io(ioLock_);
-    if (!wired_->IsOpen()) return kLinkNoReply;
-    uint32_t written = 0;
-    if (wired_->Write(out, kReportSize, &written, kWiredTimeoutMs) <= 0) return WriteFailure(*wired_);
-  }
+  if (const int sent = SendReport(*wired_, out, kWiredTimeoutMs); sent != kLinkOk) return sent;
   uint8_t in[kReportSize] = {};
   uint32_t got = 0;
   {

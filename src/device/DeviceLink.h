@@ -160,6 +160,8 @@ class CDeviceLink {
   // The light lock for light data and frames, the command lock for everything else.
   std::mutex& LockFor(uint8_t code);
   int WriteFailure(const CHidChannel& channel) const;
+  // Writes one full report on the channel under the I/O lock.
+  int SendReport(CHidChannel& channel, const uint8_t* report, int timeoutMs);
   int RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t* readBuffer,
                 const uint8_t* writeBuffer, size_t length, uint32_t offset, int chunk);
   int TransactLocked(const uint8_t* request, size_t requestLength, uint8_t* reply,
