@@ -551,27 +551,34 @@ int32_t FindValue(const TopLevelCollection& tlc, ReportType type, uint16_t usage
   return found ? kHidStatusIncompatibleReportId : kHidStatusUsageNotFound;
 }
 
+// The value usage's caps and the raw bits of its element in the report.
+int32_t ReadRawValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage, uint16_t linkCollection,
+                     uint16_t usage, const uint8_t* report, size_t reportLength, const ValueCaps*& cap,
+                     uint32_t& raw) {
+  uint32_t element = 0;
+  const int32_t st = FindValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, element);
+  if (st != kHidStatusSuccess) return st;
+  raw = ReadBits(report, cap->bitPosition + element * cap->bitSize, cap->bitSize);
+  return kHidStatusSuccess;
+}
+
 }  // namespace
 
 int32_t GetUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage,
                       uint16_t linkCollection, uint16_t usage, uint32_t& value,
                       const uint8_t* report, size_t reportLength) {
   const ValueCaps* cap = nullptr;
-  uint32_t element = 0;
-  const int32_t st = FindValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, element);
-  if (st != kHidStatusSuccess) return st;
-  value = ReadBits(report, cap->bitPosition + element * cap->bitSize, cap->bitSize);
-  return kHidStatusSuccess;
+  return ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, value);
 }
 
 int32_t GetScaledUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage,
                             uint16_t linkCollection, uint16_t usage, int32_t& value,
                             const uint8_t* report, size_t reportLength) {
   const ValueCaps* cap = nullptr;
-  uint32_t element = 0;
-  const int32_t st = FindValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, element);
-  if (st != kHidStatusSuccess) return st;
-  const uint32_t raw = ReadBits(report, cap->bitPosition + element * cap->bitSize, cap->bitSize);
+  uint32_t raw = 0;
+  if (const int32_t st = ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, raw);
+      st != kHidStatusSuccess)
+    return st;
   const int64_t logical = ToLogical(raw, cap->bitSize, cap->logicalMin);
   if (cap->logicalMax <= cap->logicalMin) return kHidStatusBadLogPhyValues;
   if (logical < cap->logicalMin || logical > cap->logicalMax) return kHidStatusNull;
