@@ -158,9 +158,10 @@ void CRouter::BuildTables() {
   };
   select.prefix["dpi_select_check_"] = [this, on](TNotifyUI& msg, long long i) {
     CMousePageUI* page = MousePage();
-    if (page == nullptr || !InStageRange(i) || !on(msg)) return;
-    if (!page->IsStageEnabled(static_cast<int>(i))) {
-      page->SelectStage(page->SelectedStage());  // a switched-off stage cannot be the active one
+    if (page == nullptr || !InStageRange(i)) return;
+    // The active stage's own check cannot be cleared by clicking it again.
+    if (!on(msg) || !page->IsStageEnabled(static_cast<int>(i))) {
+      page->SelectStage(page->SelectedStage());  // the active stage stays checked
       return;
     }
     page->SelectStage(static_cast<int>(i));

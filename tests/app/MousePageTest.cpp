@@ -149,6 +149,15 @@ TEST_F(MousePageTest, ReportRateAndSystemSettingsReachBlockAndProfile) {
   EXPECT_EQ(Block(0)[11], 0);
   EXPECT_TRUE(Button("polling_rate_option_0")->isChecked());
   EXPECT_FALSE(Button("polling_rate_option_2")->isChecked());
+  // A click on the option already chosen, or on the active stage, changes and writes nothing.
+  sim_->ClearLog();
+  Button("polling_rate_option_0")->click();
+  const int active = mouse_->Profile().GetActiveDPIStage();
+  Button("DPI_select_check_" + std::to_string(active))->click();
+  Settle();
+  EXPECT_TRUE(Button("polling_rate_option_0")->isChecked());
+  EXPECT_TRUE(Button("DPI_select_check_" + std::to_string(active))->isChecked());
+  EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 0u);
 
   Find<QSlider>("pointer_speed_slider")->setValue(14);  // raises "valuechanged" itself
   Button("scrolls_page_check")->click();
