@@ -3,14 +3,16 @@
 #include <QApplication>
 
 #include "pages/MousePageUI.h"
+#include "ui/CommonControls.h"
 #include "ui/ControlFactory.h"
 #include "ui/SkinStyle.h"
 
 namespace orlo {
 
 void RegisterCustomControls() {
-  // The picture panel and key button; the page and device classes register with their own work.
-  ui::RegisterToolkitControls();
+  // The generic controls with the picture panel and key button; the page and device classes
+  // register with their own work.
+  ui::RegisterCommonControls();
   RegisterDevicePages();
 }
 
