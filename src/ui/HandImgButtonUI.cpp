@@ -45,8 +45,9 @@ const CImageDesc& CHandImgButtonUI::CurrentImage() const {
     case ImageState::kPushed:  // a pushed button without its image still looks hot
       if (!Image(ImageState::kHot).empty()) return Image(ImageState::kHot);
       break;
-    case ImageState::kSelectedHot:
+    case ImageState::kSelectedHot:  // a selected option without its own images keeps the plain look
       if (!Image(ImageState::kSelected).empty()) return Image(ImageState::kSelected);
+      if (!Image(ImageState::kHot).empty()) return Image(ImageState::kHot);
       break;
     default:
       break;

@@ -15,8 +15,6 @@ void CHandImgSelectButtonUI::SetGroup(const QString& group) {
 CHandImgButtonUI::ImageState CHandImgSelectButtonUI::CurrentState() const {
   const ImageState base = CHandImgButtonUI::CurrentState();
   if (!isChecked() || base == ImageState::kDisabled) return base;
-  // A selected option without selected images keeps the plain states' look.
-  if (Image(ImageState::kSelected).empty() && Image(ImageState::kSelectedHot).empty()) return base;
   return base == ImageState::kNormal ? ImageState::kSelected : ImageState::kSelectedHot;
 }
 

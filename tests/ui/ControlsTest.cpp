@@ -252,7 +252,11 @@ TEST(HandImgButton, StateImagesFallBackToNormal) {
 
   // Selected without selected images keeps the plain look; with one it shows it.
   option.Selected(true);
+  EXPECT_EQ(button.CurrentState(), State::kSelected);
   EXPECT_EQ(button.CurrentImage().file, "btn/n.png");
+  QApplication::sendEvent(&button, &enter);
+  EXPECT_EQ(button.CurrentImage().file, "btn/h.png");
+  QApplication::sendEvent(&button, &leave);
   option.setProperty("selectedimage", QStringLiteral("btn/s.png"));
   EXPECT_EQ(button.CurrentState(), State::kSelected);
   EXPECT_EQ(button.CurrentImage().file, "btn/s.png");
