@@ -215,6 +215,12 @@ int RunInfo(const GlobalOptions& options, const std::vector<std::string>& args) 
   });
 }
 
+// The block must lie inside the 16-bit offset space of the command reports.
+void CheckOffsetRange(unsigned long offset, size_t length) {
+  if (offset >= kOffsetSpace || offset + length > kOffsetSpace)
+    throw UsageError{"offset " + std::to_string(offset) + " + length runs past 0xffff"};
+}
+
 int RunRaw(const GlobalOptions& options, const std::vector<std::string>& args) {
   const char* usage = "usage: raw DEVICE read CODE LENGTH [OFFSET] | raw DEVICE write CODE OFFSET HEX";
   if (args.size() < 5) throw UsageError{usage};
@@ -231,8 +237,7 @@ int RunRaw(const GlobalOptions& options, const std::vector<std::string>& args) {
     const unsigned long offset = args.size() == 6 ? ParseNumber(args[5], "offset") : 0;
     if (length == 0 || length > kMaxRawLength)
       throw UsageError{"length " + args[4] + " is outside 1 to " + std::to_string(kMaxRawLength)};
-    if (offset >= kOffsetSpace || offset + length > kOffsetSpace)
-      throw UsageError{"offset " + std::to_string(offset) + " + length runs past 0xffff"};
+    CheckOffsetRange(offset, length);
     return Guarded([&] {
       auto link = OpenDevice(options, device);
       std::vector<uint8_t> buffer(length);
@@ -249,8 +254,7 @@ int RunRaw(const GlobalOptions& options, const std::vector<std::string>& args) {
     const std::vector<uint8_t> data = ParseHex(args[5]);
     if (data.size() > kMaxRawLength)
       throw UsageError{"data of " + std::to_string(data.size()) + " bytes is above " + std::to_string(kMaxRawLength)};
-    if (offset >= kOffsetSpace || offset + data.size() > kOffsetSpace)
-      throw UsageError{"offset " + std::to_string(offset) + " + length runs past 0xffff"};
+    CheckOffsetRange(offset, data.size());
     return Guarded([&] {
       auto link = OpenDevice(options, device);
       const int result = link->ChunkedWrite(static_cast<uint8_t>(code), data.data(), data.size(),
