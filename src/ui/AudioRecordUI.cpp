@@ -22,11 +22,13 @@ void CAudioRecordUI::Reset() {
 }
 
 void CAudioRecordUI::SetLevels(std::span<const std::int32_t> levels) {
-  const int fall = std::max(1, (maximum_ - minimum_) / kPeakFallDivisor);
+  // In 64 bits: a range as wide as int itself must not overflow.
+  const long long fall = std::max(1LL, (static_cast<long long>(maximum_) - minimum_) / kPeakFallDivisor);
   for (std::size_t i = 0; i < kLevelCount; ++i) {
     const int v = i < levels.size() ? std::clamp<std::int32_t>(levels[i], minimum_, maximum_) : minimum_;
     levels_[i] = v;
-    peaks_[i] = std::max(v, std::max(minimum_, peaks_[i] - fall));
+    const long long fallen = std::max<long long>(minimum_, peaks_[i] - fall);
+    peaks_[i] = std::max(v, static_cast<int>(fallen));
   }
   update();
 }

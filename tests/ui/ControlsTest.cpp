@@ -227,6 +227,13 @@ TEST(AudioRecord, PeaksFallBackSlowlyAfterABeat) {
   frame[3] = 700;
   meter.SetLevels(frame);
   EXPECT_EQ(meter.Peaks()[3], 700);
+
+  meter.SetRange(INT_MIN, INT_MAX);  // the widest range neither overflows nor loses the peak
+  frame[3] = INT_MIN;
+  meter.SetLevels(frame);
+  EXPECT_EQ(meter.Levels()[3], INT_MIN);
+  EXPECT_LT(meter.Peaks()[3], 700);
+  EXPECT_GT(meter.Peaks()[3], INT_MIN);
 }
 
 TEST(HandImgButton, StateImagesFallBackToNormal) {
