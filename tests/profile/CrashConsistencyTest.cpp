@@ -39,9 +39,14 @@ TEST_F(CrashConsistencyTest, SaveKilledAtRandomMomentsLeavesOldOrNewSection) {
   doc["Device"][0] = a;
   ASSERT_EQ(CJsonFile().WriteDocument(path, doc), 0);
 
+  // How long one save takes here (sanitizers and a loaded machine make it much slower), so
+  // that the random kill moments spread over a whole save whatever the speed.
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) CBasicProfiledata().SaveSection(a, folder_ + "timing.Json");
+  const auto saveUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                          std::chrono::steady_clock::now() - t0).count() / 3;
   std::mt19937 rng(20240305);
-  // Up to a few saves' time (each ends with an fsync), so kills land before, during and after.
-  std::uniform_int_distribution<int> delayUs(0, 15000);
+  std::uniform_int_distribution<long> delayUs(0, 2 * saveUs + 1000);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
   int changed = 0;
   Json::Value before = a;
@@ -49,17 +54,32 @@ TEST_F(CrashConsistencyTest, SaveKilledAtRandomMomentsLeavesOldOrNewSection) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "round " << round;
     // The child keeps saving the section the document does not hold yet.
     const Json::Value& next = before == a ? b : a;
+    // The child reports each finished save on a pipe. Every other round the kill waits for the
+    // first report, so some kills surely land after a save has completed, the rest at any moment.
+    int done[2];
+    ASSERT_EQ(pipe(done), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      close(done[0]);
       CBasicProfiledata profile;
-      for (;;) profile.SaveSection(next, path);
+      for (;;) {
+        profile.SaveSection(next, path);
+        char c = 1;
+        (void)!write(done[1], &c, 1);
+      }
+    }
+    close(done[1]);
+    if (round % 2 == 1) {
+      char c;
+      ASSERT_EQ(read(done[0], &c, 1), 1) << "round " << round;
     }
     usleep(static_cast<useconds_t>(delayUs(rng)));
     kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
+    close(done[0]);
 
     Json::Value now = CJsonFile().ReadDocument(path);
     ASSERT_TRUE(now.isObject()) << "round " << round << ": the document does not parse";
