@@ -174,6 +174,15 @@ TEST_F(DeviceManagerTest, ReceiverWithMouseAsleepKeepsTabHiddenUntilAProbeAnswer
   EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPresence));
   EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerBattery));
 
+  // LED painting pauses while the window is hidden in the tray and resumes when it is shown.
+  Fire(CDeviceOptionUI::kTimerPaint);
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+  manager->SetWindowHidden(true);
+  Fire(CDeviceOptionUI::kTimerPaint);
+  EXPECT_FALSE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+  manager->SetWindowHidden(false);
+  EXPECT_TRUE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+
   // The battery poll reaches the power indicator: 85 % charging on the receiver.
   sim->Device("mouse-receiver")->SetPowerState(85, 1);
   Fire(CDeviceOptionUI::kTimerBattery);
