@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <QApplication>
@@ -468,8 +469,12 @@ void CMainWnd::SendDivuRudoReport() {
 void CMainWnd::MaybeTakeScreenshot() {
   if (options_.screenshotPath.empty() || screenshotTaken_ || !shownOnce_ || !laidOut_) return;
   screenshotTaken_ = true;
-  // Let the first paint after the layout step settle.
-  QTimer::singleShot(300, this, [this] {
+  // Let the first paint after the layout step settle; ORLO_SCREENSHOT_DELAY_MS waits longer, so
+  // that devices found by the first scan have been read and their pages filled.
+  int delay = 300;
+  if (const QByteArray v = qgetenv("ORLO_SCREENSHOT_DELAY_MS"); !v.isEmpty())
+    delay = std::clamp(v.toInt(), 0, 60000);
+  QTimer::singleShot(delay, this, [this] {
     const QString path = QString::fromStdString(options_.screenshotPath);
     if (grab().save(path, "PNG")) {
       std::printf("screenshot: %s\n", options_.screenshotPath.c_str());
