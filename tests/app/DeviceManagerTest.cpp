@@ -313,6 +313,10 @@ TEST_F(DeviceManagerTest, ScanRetriesAFailedEnumerationAndFreesANodeThatNowNames
   EXPECT_EQ(scanner.Slot(kWiredSlot).present, 0);
   EXPECT_TRUE(scanner.Slot(kWiredSlot).devicePath.empty());
 
+  // A program on other than simulated devices refuses the simulated-device commands.
+  EXPECT_FALSE(manager->OnSimCommand("unplug mouse"));
+  EXPECT_TRUE(sim->Device("mouse")->Plugged());
+
   // A pass stops as soon as asked.
   backend->otherProductOnProbe = false;
   EXPECT_EQ(scanner.Pass(arrival, removal, [] { return true; }), CSlotScanner::PassResult::Stopped);
