@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QStackedWidget>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QFile>
@@ -354,6 +355,27 @@ TEST_F(DeviceManagerTest, HidingTheSelectedTabEndsACaptureAndSelectsAnotherVisib
   manager->OnWindowMessage(3331, 5, 1);
   EXPECT_EQ(manager->TabCount(), 2);
   EXPECT_EQ(manager->SelectedDevice(), manager->DeviceOfTab(1));
+}
+
+TEST_F(DeviceManagerTest, ScanThreadHandsArrivalAndRemovalToTheUiThreadAndStopsInTime) {
+  Start("mouse");
+  CWorkerRecords workers;
+  std::atomic<int> passes{0};
+  workers.Start(CWorkerRecords::kScanRecord, [&](const CStopSignal& stop) {
+    while (!stop.Wait(std::chrono::milliseconds(1))) {
+      manager->ScanPass(*handoff, stop);
+      ++passes;
+      if (stop.Wait(std::chrono::milliseconds(100))) return;
+    }
+  });
+  QTRY_VERIFY_WITH_TIMEOUT(MouseTab()->IsVisible(), 5000);
+  EXPECT_TRUE(Mouse()->link().IsOpen());
+  sim->Unplug("mouse");
+  QTRY_VERIFY_WITH_TIMEOUT(!MouseTab()->IsVisible(), 5000);
+  EXPECT_TRUE(NoDeviceShown());
+  const auto outcome = workers.StopAll();
+  EXPECT_EQ(outcome[CWorkerRecords::kScanRecord], CWorkerRecords::Outcome::Ended);
+  EXPECT_GE(passes.load(), 2);
 }
 
 TEST_F(DeviceManagerTest, SimulatedDeviceCommandsPlugAndUnplug) {
