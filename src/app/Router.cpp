@@ -1,5 +1,7 @@
 #include "app/Router.h"
 
+#include "app/DeviceLightTarget.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
@@ -71,13 +73,7 @@ void CRouter::SettingsUpdate(CTessaroUSBDevice* d) {
 void CRouter::LightingUpdate(const std::function<void(LightInfo&)>& change) {
   CTessaroUSBDevice* d = host_.SelectedDevice();
   if (d == nullptr) return;
-  d->link().SetLightSyncActive(false);
-  LightInfo e = d->GetLightEffect();
-  change(e);
-  d->SetLightEffect(e);
-  d->NotifyProfileChanged();
-  d->LoadProfileIntoState();
-  d->ApplySettings(0, 0, 1, host_.ScreenWidth(), host_.ScreenHeight());
+  RunLightingUpdate(*d, change, host_.ScreenWidth(), host_.ScreenHeight());
   if (CMousePageUI* page = MousePage()) page->ShowLighting();
 }
 
