@@ -44,6 +44,20 @@ std::string CTessaroUSBDevice::ActiveProfileId() const {
   return activeProfileId_;
 }
 
+bool CTessaroUSBDevice::OpenProfileList() {
+  if (displayName_.empty()) return false;  // no folder to keep the list in yet
+  profileList_.SetDeviceKind(FoldKind(static_cast<uint16_t>(connectionKind_)));
+  profileList_.SetPaths(DeviceFolder(), DefaultDocumentPath());
+  profileList_.Init();
+  const std::string id = profileList_.GetSelectedUUID();
+  if (id.empty()) {
+    DebugPrintf("%s: the profile list names no profile", displayName_.c_str());
+    return false;
+  }
+  SetActiveProfileId(id);
+  return true;
+}
+
 std::string CTessaroUSBDevice::DeviceFolder() const {
   const std::string folder = paths::AppDataFolder() + displayName_ + "/";
   paths::EnsureFolder(folder);
@@ -63,6 +77,8 @@ void CTessaroUSBDevice::InitPage() {
 }
 
 void CTessaroUSBDevice::BuildPage() {
+  // The list first: the page's profile controls show it, and first contact loads its selection.
+  OpenProfileList();
   if (observer_) observer_->BuildPage();
 }
 

@@ -21,6 +21,7 @@
 #include "device/WorkerThread.h"
 #include "profile/KeyAssign.h"
 #include "profile/LightData.h"
+#include "profile/ProfileList.h"
 
 namespace orlo {
 
@@ -57,6 +58,12 @@ class CTessaroUSBDevice {
   const std::string& DisplayName() const { return displayName_; }
   void SetActiveProfileId(const std::string& id);
   std::string ActiveProfileId() const;
+  // Opens the device's profile list in its device folder (creating "ProfileList.ini" and a first
+  // profile on a first start) and makes the selected profile the active one, so that
+  // LoadProfile and NotifyProfileChanged use its document. Needs the names set; BuildPage runs
+  // it, tools without a page call it themselves. False when the list gives no profile.
+  bool OpenProfileList();
+  CProfileList& ProfileList() { return profileList_; }
   void SetWindowActive(bool active) { windowActive_ = active; }
   bool WindowActive() const { return windowActive_; }
 
@@ -205,6 +212,7 @@ class CTessaroUSBDevice {
   std::string lightConfigName_;
   mutable std::mutex idLock_;
   std::string activeProfileId_;
+  CProfileList profileList_;  // UI thread only
   std::atomic<bool> windowActive_{false};
   std::array<uint8_t, 9> audioLight_{};
   CustomEffectSteps customSteps_;

@@ -1,7 +1,10 @@
 // The typical change from end to end: the simulated wired mouse is found by the scan, its tab is
 // shown and selected, the user drags the third resolution slider and lets go; the profile
-// document and the mouse's settings area both hold the new stage.
+// document the profile list selects and the mouse's settings area both hold the new stage, and
+// the next start of the program loads that profile again.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <QSlider>
 #include <QTemporaryDir>
@@ -38,6 +41,11 @@ class TypicalChangeTest : public ::testing::Test {
     RegisterCustomControls();
     hub = std::make_shared<bus::LoopbackHub>();
     appBus = hub->Connect();
+    Start();
+  }
+  void TearDown() override { Stop(); }
+
+  void Start() {
     DeviceManagerOptions devices;
     devices.backend = backend;
     MainWindowOptions options;
@@ -45,9 +53,25 @@ class TypicalChangeTest : public ::testing::Test {
     window = CreateMainWindow(appBus.get(), std::make_unique<CDeviceManager>(devices), options);
     ASSERT_NE(window, nullptr);
   }
-  void TearDown() override {
+  void Stop() {
     if (window) window->Exit();
     delete window;
+    window = nullptr;
+  }
+
+  std::string MouseFolder() const { return dir.filePath("data/Tavrin ORLO/mouse/").toStdString(); }
+  // The id the profile list selects, read from the list document as another program would.
+  std::string SelectedId() const {
+    const Json::Value list = CJsonFile().ReadDocument(MouseFolder() + "ProfileList.ini");
+    const Json::Value& entries = list["profilelist"];
+    const int selected = list["profileselect"].asInt();
+    if (!entries.isArray() || selected < 0 || selected >= static_cast<int>(entries.size())) return {};
+    return entries[selected]["profileUUID"].asString();
+  }
+  CMousePageUI* PageOf(CTessaroMouseDevice* mouse) {
+    for (CMousePageUI* p : window->findChildren<CMousePageUI*>())
+      if (p->Device() == mouse) return p;
+    return nullptr;
   }
 
   // The selected, shown tab and its device, once the device has read its settings.
@@ -72,19 +96,17 @@ class TypicalChangeTest : public ::testing::Test {
 TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return SelectedMouse() != nullptr; }, 10000));
   CTessaroMouseDevice* mouse = SelectedMouse();
-  CMousePageUI* page = nullptr;
-  for (CMousePageUI* p : window->findChildren<CMousePageUI*>())
-    if (p->Device() == mouse) page = p;
+  CMousePageUI* page = PageOf(mouse);
   ASSERT_NE(page, nullptr);
   ASSERT_TRUE(page->isVisible());
   auto* slider = page->findChild<QSlider*>("DPI_slider_2");
   ASSERT_NE(slider, nullptr);
   const int profile = mouse->ActiveProfileNumber();
-  // The profile list names the active profile document; it is not part of this window yet.
-  if (mouse->ActiveProfileId().empty()) {
-    mouse->SetActiveProfileId("2026_01_02_03_04_05_006");
-    mouse->LoadProfile();
-  }
+  // The program chose the profile itself: the one the list selects.
+  const std::string id = SelectedId();
+  ASSERT_FALSE(id.empty());
+  const std::string document = MouseFolder() + id + ".Json";
+  ASSERT_EQ(mouse->GetProfileName(), document);
 
   QTest::qWait(50);
   mouseSim->ClearLog();
@@ -95,7 +117,7 @@ TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
   ASSERT_EQ(resolution, 4500);
 
   // The document on disk.
-  const Json::Value doc = CJsonFile().ReadDocument(mouse->GetProfileName());
+  const Json::Value doc = CJsonFile().ReadDocument(document);
   EXPECT_EQ(doc["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"].asInt(), resolution);
 
   // The mouse: BeginConfig, the 78-byte block at profile × 128, EndConfig, and nothing else
@@ -118,6 +140,52 @@ TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
   ASSERT_GE(block.size(), 78u);
   const size_t at = 14 + 9 * 2 + 2;
   EXPECT_EQ(block[at] | (block[at + 1] << 8), resolution);
+}
+
+TEST_F(TypicalChangeTest, FirstStartCreatesOneProfileAndTheNextStartLoadsItsChange) {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SelectedMouse() != nullptr; }, 10000));
+  const Json::Value list = CJsonFile().ReadDocument(MouseFolder() + "ProfileList.ini");
+  ASSERT_EQ(list["profilelist"].size(), 1u);
+  EXPECT_EQ(list["profilelist"][0]["profilename"].asString(), "profile1");
+  const std::string id = SelectedId();
+  ASSERT_FALSE(id.empty());
+  int documents = 0;
+  for (const auto& e : std::filesystem::directory_iterator(MouseFolder()))
+    documents += e.path().extension() == ".Json";
+  EXPECT_EQ(documents, 1);
+
+  CTessaroMouseDevice* mouse = SelectedMouse();
+  auto* slider = PageOf(mouse)->findChild<QSlider*>("DPI_slider_2");
+  ASSERT_NE(slider, nullptr);
+  QTest::qWait(50);
+  slider->setSliderDown(true);
+  slider->setSliderPosition(44);
+  slider->setSliderDown(false);
+  const int profile = mouse->ActiveProfileNumber();
+  Stop();
+
+  // Meanwhile the mouse forgot the stage; the profile brings it back.
+  const size_t at = static_cast<size_t>(profile) * 128 + 14 + 9 * 2 + 2;
+  const uint8_t other[2] = {0xE8, 0x03};  // 1000
+  ASSERT_TRUE(mouseSim->Memory().Write(sim::Area::Settings, at, other, 2));
+
+  Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SelectedMouse() != nullptr; }, 10000));
+  mouse = SelectedMouse();
+  EXPECT_EQ(SelectedId(), id);
+  EXPECT_EQ(mouse->GetProfileName(), MouseFolder() + id + ".Json");
+  const auto stages = mouse->Profile().GetDPIStages();
+  ASSERT_GT(stages.size(), 2u);
+  EXPECT_EQ(stages[2].dpiX, 4500);
+  EXPECT_EQ(PageOf(mouse)->findChild<QSlider*>("DPI_slider_2")->value(), 44);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto block = mouseSim->SettingsBlock(profile);
+        const size_t s = 14 + 9 * 2 + 2;
+        return block.size() >= 78 && (block[s] | (block[s + 1] << 8)) == 4500;
+      },
+      2000));
+  EXPECT_EQ(CJsonFile().ReadDocument(MouseFolder() + "ProfileList.ini")["profilelist"].size(), 1u);
 }
 
 }  // namespace

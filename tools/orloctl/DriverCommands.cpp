@@ -16,7 +16,6 @@
 #include "device/RecordingObserver.h"
 #include "device/TessaroMouseDevice.h"
 #include "platform/Paths.h"
-#include "profile/ProfileList.h"
 #include "sim/SimBackend.h"
 
 namespace orloctl {
@@ -87,11 +86,8 @@ struct Session {
     mouse->link().SetOpen(true);
     if (!mouse->link().ReceiverGuard()) throw Failure{"mouse: the receiver cannot reach the mouse"};
 
-    orlo::CProfileList list;
-    list.SetDeviceKind(orlo::kKindMouse);
-    list.SetPaths(mouse->DeviceFolder(), mouse->DefaultDocumentPath());
-    list.Init();
-    mouse->SetActiveProfileId(list.GetSelectedUUID());
+    // As the application's page does: the profile list's selection is the active profile.
+    if (!mouse->OpenProfileList()) throw Failure{"mouse: the profile list names no profile in " + mouse->DeviceFolder()};
 
     int r = mouse->ReadAll();
     if (r != 1) throw Failure{"mouse: reading the device failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
