@@ -155,6 +155,7 @@ TEST_F(TypicalChangeTest, FirstStartCreatesOneProfileAndTheNextStartLoadsItsChan
   EXPECT_EQ(documents, 1);
 
   CTessaroMouseDevice* mouse = SelectedMouse();
+  ASSERT_NE(PageOf(mouse), nullptr);
   auto* slider = PageOf(mouse)->findChild<QSlider*>("DPI_slider_2");
   ASSERT_NE(slider, nullptr);
   QTest::qWait(50);
@@ -177,7 +178,10 @@ TEST_F(TypicalChangeTest, FirstStartCreatesOneProfileAndTheNextStartLoadsItsChan
   const auto stages = mouse->Profile().GetDPIStages();
   ASSERT_GT(stages.size(), 2u);
   EXPECT_EQ(stages[2].dpiX, 4500);
-  EXPECT_EQ(PageOf(mouse)->findChild<QSlider*>("DPI_slider_2")->value(), 44);
+  ASSERT_NE(PageOf(mouse), nullptr);
+  slider = PageOf(mouse)->findChild<QSlider*>("DPI_slider_2");
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(slider->value(), 44);
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         const auto block = mouseSim->SettingsBlock(profile);
