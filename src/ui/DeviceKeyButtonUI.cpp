@@ -1,15 +1,23 @@
 #include "ui/DeviceKeyButtonUI.h"
 
+#include <QCache>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 #include "ui/NotifyBridge.h"
 #include "ui/NotifyUI.h"
+#include "ui/ResourceManager.h"
 
 namespace orlo::ui {
+namespace {
+
+constexpr qsizetype kTintedCacheKiB = 4 * 1024;
+
+}  // namespace
 
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
   setProperty(CNotifyBridge::kOwnDbClickProperty, true);
@@ -64,10 +72,15 @@ QString CDeviceKeyButtonUI::NameTextColourText() const {
 }
 
 void CDeviceKeyButtonUI::SetLightOn(bool on, int opacity, std::uint32_t tint) {
+  opacity = qBound(0, opacity, 255);
+  // The preview sets every light on each step; most of them did not change.
+  if (lightOn_ == on && lightOpacity_ == opacity && lightTint_ == tint) return;
+  const bool shownBefore = lightOn_ && !lightImage_.empty();
   lightOn_ = on;
-  lightOpacity_ = qBound(0, opacity, 255);
+  lightOpacity_ = opacity;
   lightTint_ = tint;
-  update();
+  // A light that stays off changes nothing on screen.
+  if (shownBefore || (lightOn_ && !lightImage_.empty())) update();
 }
 
 void CDeviceKeyButtonUI::SetKeySetHidden(std::uint32_t hidden) {
@@ -79,6 +92,33 @@ void CDeviceKeyButtonUI::SetSelected(std::uint32_t selected) {
   if (selected_ == selected) return;
   selected_ = selected;
   update();
+}
+
+QImage CDeviceKeyButtonUI::TintedLight(const QSize& size) const {
+  // Shared by all buttons: the lights of a picture mostly show the same image, size and colour,
+  // and an effect cycles through a limited set of colours.
+  static QCache<QString, QImage> cache(kTintedCacheKiB);
+  const qreal ratio = devicePixelRatioF();
+  const QString file = QString::fromStdString(CResourceManager::GetInstance().ResolveFile(lightImage_.file));
+  const QString key = QStringLiteral("%1|%2|%3x%4@%5#%6")
+                          .arg(file, lightText_)
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(ratio)
+                          .arg(lightTint_, 0, 16);
+  if (const QImage* hit = cache.object(key)) return *hit;
+  // Draw the image alone, then colour its opaque pixels.
+  auto* layer = new QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  layer->setDevicePixelRatio(ratio);
+  layer->fill(Qt::transparent);
+  QPainter lp(layer);
+  DrawImage(lp, QRect(QPoint(0, 0), size), lightImage_);
+  lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  lp.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgba(lightTint_));
+  lp.end();
+  const QImage result = *layer;
+  cache.insert(key, layer, std::max<qsizetype>(1, layer->sizeInBytes() / 1024));
+  return result;
 }
 
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent* /*event*/) {
@@ -93,17 +133,8 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent* /*event*/) {
   const QRect area = rect();
   if (lightOn_ && !lightImage_.empty()) {
     if ((lightTint_ >> 24) != 0) {
-      // Tinted light: draw the image alone, then colour its opaque pixels.
-      QImage layer(area.size() * devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
-      layer.setDevicePixelRatio(devicePixelRatioF());
-      layer.fill(Qt::transparent);
-      QPainter lp(&layer);
-      DrawImage(lp, QRect(QPoint(0, 0), area.size()), lightImage_);
-      lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
-      lp.fillRect(layer.rect(), QColor::fromRgba(lightTint_));
-      lp.end();
       p.setOpacity(lightOpacity_ / 255.0);
-      p.drawImage(area.topLeft(), layer);
+      p.drawImage(area.topLeft(), TintedLight(area.size()));
       p.setOpacity(1.0);
     } else {
       DrawImage(p, area, lightImage_, lightOpacity_);

@@ -57,6 +57,8 @@ class CDeviceKeyButtonUI : public QPushButton {
   QString KeySetImageText() const { return keySetText_; }
   void SetKeySetImageText(const QString& s) { SetKeySetImage(s.toStdString()); }
   QString NameTextColourText() const;
+  // The light image coloured with the tint, from a cache keyed by image, size and tint.
+  QImage TintedLight(const QSize& size) const;
   void SetNameTextColourText(const QString& s) { SetNameTextColour(s.toStdString()); }
 
   CImageDesc lightImage_;

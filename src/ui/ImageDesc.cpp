@@ -1,10 +1,13 @@
 #include "ui/ImageDesc.h"
 
+#include <QCache>
 #include <QHash>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QString>
 #include <QSvgRenderer>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -136,6 +139,20 @@ const QImage* LoadRaster(const QString& path, std::uint32_t mask) {
   return &it.value();
 }
 
+// Rendered SVG images, keyed by file and pixel size, bounded by their size in KiB. Parsing the
+// file on every paint made each repaint of a lit button cost more than the rest of the frame.
+constexpr qsizetype kSvgCacheKiB = 8 * 1024;
+
+QCache<QString, QImage>& SvgCache() {
+  static QCache<QString, QImage> cache(kSvgCacheKiB);
+  return cache;
+}
+
+QString SvgKey(const QString& path, const QSize& pixels) {
+  return path + QLatin1Char('|') + QString::number(pixels.width()) + QLatin1Char('x') +
+         QString::number(pixels.height());
+}
+
 void DrawPiece(QPainter& p, const QRect& dst, const QImage& img, const QRect& src, bool xt, bool yt) {
   if (dst.isEmpty() || src.isEmpty()) return;
   if (!xt && !yt) {
@@ -156,6 +173,29 @@ void DrawPiece(QPainter& p, const QRect& dst, const QImage& img, const QRect& sr
 
 }  // namespace
 
+QImage CachedSvgImage(const QString& path, const QSize& pixels) {
+  if (pixels.isEmpty()) return {};
+  const QString key = SvgKey(path, pixels);
+  if (const QImage* hit = SvgCache().object(key)) return *hit;
+  QSvgRenderer svg(path);
+  if (!svg.isValid()) return {};  // not cached: the file may appear later
+  auto* image = new QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+  image->fill(Qt::transparent);
+  {
+    QPainter p(image);
+    p.setRenderHint(QPainter::Antialiasing);
+    svg.render(&p, QRectF(QPointF(0, 0), QSizeF(pixels)));
+  }
+  const QImage result = *image;
+  const qsizetype cost = std::max<qsizetype>(1, image->sizeInBytes() / 1024);
+  if (cost > kSvgCacheKiB) {
+    delete image;  // larger than the whole cache: draw it once, keep nothing
+    return result;
+  }
+  SvgCache().insert(key, image, cost);
+  return result;
+}
+
 bool DrawImage(QPainter& painter, const QRect& target, const CImageDesc& desc, int opacity) {
   if (desc.empty()) return true;
   QRect dst = target;
@@ -167,9 +207,15 @@ bool DrawImage(QPainter& painter, const QRect& target, const CImageDesc& desc, i
   painter.setOpacity(painter.opacity() * (desc.fade / 255.0) * (qBound(0, opacity, 255) / 255.0));
   bool ok = true;
   if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-    QSvgRenderer svg(path);
-    ok = svg.isValid();
-    if (ok) svg.render(&painter, QRectF(dst));
+    // Rendered at the device's pixel size so the cached image is drawn 1:1.
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(dst.size()) * ratio).toSize();
+    QImage image = CachedSvgImage(path, pixels);
+    ok = !image.isNull();
+    if (ok) {
+      image.setDevicePixelRatio(ratio);
+      painter.drawImage(QRectF(dst), image);
+    }
   } else if (const QImage* img = LoadRaster(path, desc.mask)) {
     QRect src = desc.source.isNull() ? img->rect() : desc.source.intersected(img->rect());
     const QMargins c = desc.corner;

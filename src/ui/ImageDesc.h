@@ -2,8 +2,10 @@
 // Image descriptions as layouts and code write them: "file='power/powered.png'" with optional
 // source='l,t,r,b', dest='l,t,r,b', corner='l,t,r,b', mask='#AARRGGBB', fade='0..255',
 // hole='true', xtiled='true', ytiled='true'. A description without any key=value is a file name.
+#include <QImage>
 #include <QMargins>
 #include <QRect>
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,5 +43,9 @@ std::optional<std::uint32_t> ParseHexColour(std::string_view text);
 // Draws the description into `target`; `opacity` (0..255) multiplies its own fade. False when
 // the image file cannot be read.
 bool DrawImage(QPainter& painter, const QRect& target, const CImageDesc& desc, int opacity = 255);
+
+// The SVG file `path` rendered at `pixels`, from a process-wide cache: the file is read once per
+// size. Null for an unreadable file or an empty size. GUI thread only.
+QImage CachedSvgImage(const QString& path, const QSize& pixels);
 
 }  // namespace orlo::ui
