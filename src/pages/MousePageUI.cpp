@@ -61,10 +61,7 @@ void Repolish(QWidget* w) {
 
 }  // namespace
 
-CMousePageUI::CMousePageUI(QWidget* parent) : CDevicePageUI(parent) {
-  paintTimer_.setInterval(kPaintIntervalMs);
-  connect(&paintTimer_, &QTimer::timeout, this, [this] { PaintLeds(); });
-}
+CMousePageUI::CMousePageUI(QWidget* parent) : CDevicePageUI(parent) {}
 
 CTessaroMouseDevice* CMousePageUI::Mouse() const { return dynamic_cast<CTessaroMouseDevice*>(Device()); }
 
@@ -88,7 +85,7 @@ void CMousePageUI::OnProfileStateChanged() {
 }
 
 void CMousePageUI::OnLedsChanged() {
-  // The paint timer picks the new state up; nothing to do on the light thread.
+  // The device tab's LED timer picks the new state up; nothing to do on the light thread.
 }
 
 void CMousePageUI::OnKeyAssignmentsChanged() {
@@ -439,6 +436,8 @@ void CMousePageUI::PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) co
 void CMousePageUI::PaintLeds() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr || !built_) return;
+  // Nothing on screen to update; showing the page or restoring the window paints the state then.
+  if (!IsOnScreen()) return;
   const CLedState& leds = m->ledState();
   const int n = std::min(leds.Size(), kLights);
   for (int i = 0; i < n; ++i) PaintButton(lights0_[i], leds.GetWord(i));
@@ -446,15 +445,16 @@ void CMousePageUI::PaintLeds() {
   for (int i = 0; i < n; ++i) PaintButton(lights_[i], leds.GetWord(i));
 }
 
-void CMousePageUI::showEvent(QShowEvent* event) {
-  CDevicePageUI::showEvent(event);
-  paintTimer_.start();
-  PaintLeds();
+bool CMousePageUI::IsOnScreen() const {
+  if (!isVisible()) return false;
+  const QWidget* top = window();
+  return top == nullptr || !top->isMinimized();
 }
 
-void CMousePageUI::hideEvent(QHideEvent* event) {
-  paintTimer_.stop();  // nothing to paint while hidden
-  CDevicePageUI::hideEvent(event);
+void CMousePageUI::showEvent(QShowEvent* event) {
+  CDevicePageUI::showEvent(event);
+  // The LEDs moved on while the page was away.
+  PaintLeds();
 }
 
 // ---- keys --------------------------------------------------------------------------------------

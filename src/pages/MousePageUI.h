@@ -6,7 +6,6 @@
 //
 // Every change made from code is muted, so that filling the page never routes back into the
 // driver as if the user had changed it.
-#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -37,7 +36,6 @@ class CMousePageUI : public CDevicePageUI {
   static constexpr int kRates = 5;
   static constexpr int kKeyButtons = 11;
   static constexpr int kLights = 15;
-  static constexpr int kPaintIntervalMs = 40;
 
   explicit CMousePageUI(QWidget* parent = nullptr);
   std::string GetPageClassName() const override { return kClassName; }
@@ -105,12 +103,13 @@ class CMousePageUI : public CDevicePageUI {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   template <class T>
   T* Child(const std::string& name) const;
   void ShowLogoTip();
+  // Visible and its window not minimised: only then are the light buttons worth updating.
+  bool IsOnScreen() const;
   void PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const;
 
   std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};
@@ -128,7 +127,6 @@ class CMousePageUI : public CDevicePageUI {
   std::array<QAbstractButton*, kRates> rates_{};
   QWidget* keyInfoList_ = nullptr;
   QLabel* textTest_ = nullptr;
-  QTimer paintTimer_;
   bool built_ = false;
   int logoLed_ = -1;
   int editMax_ = CDpiScale::kMaxTyped;

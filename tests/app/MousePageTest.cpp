@@ -53,7 +53,8 @@ TEST_F(MousePageTest, FirstContactFillsStagesReportRateKeysAndLights) {
   EXPECT_FALSE(page_->KeyInfoRowText(0).empty());
   EXPECT_FALSE(page_->KeyButton(0)->toolTip().isEmpty());
 
-  // The light thread animates the LEDs; the page paints them into the light buttons.
+  // The light thread animates the LEDs; the page paints them into the light buttons while shown.
+  window_->show();
   ASSERT_TRUE(WaitFor([&] {
     page_->PaintLeds();
     for (int i = 0; i < CMousePageUI::kLights; ++i)
