@@ -1,5 +1,6 @@
 #include "app/DeviceManager.h"
 
+
 #include <QBoxLayout>
 #include <QMetaObject>
 #include <QStackedWidget>
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/DeviceLightTarget.h"
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
 #include "app/UiHandoff.h"
@@ -98,6 +100,7 @@ struct CDeviceManager::Record {
   int tabRow = -1;
   std::unique_ptr<PowerRelay> relay;
   std::unique_ptr<CTessaroUSBDevice> device;
+  std::unique_ptr<CDeviceLightTarget> lightTarget;  // made on first use; goes before the device
   QPointer<CDevicePageUI> page;
   QPointer<CDeviceOptionUI> tab;
   QPointer<CMpDevicePowerUI> power;
@@ -598,6 +601,17 @@ void CDeviceManager::HideTab(int index) {
   ShowTab(index, false, false);
   if (other >= 0) ShowTab(other, true, true);
   if (selectedTab_ == index && other < 0) selectedTab_ = -1;
+}
+
+ILightTarget* CDeviceManager::SelectedLightTarget() {
+  for (int i = 0; i < TabCount(); ++i) {
+    CDeviceOptionUI* t = Tab(i);
+    Record& r = *records_[static_cast<size_t>(i)];
+    if (!t || !t->IsVisible() || !t->IsSelected() || !r.device) continue;
+    if (!r.lightTarget) r.lightTarget = std::make_unique<CDeviceLightTarget>(*r.device);
+    return r.lightTarget.get();
+  }
+  return nullptr;
 }
 
 CTessaroUSBDevice* CDeviceManager::SelectedDevice() const {

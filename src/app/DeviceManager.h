@@ -52,7 +52,7 @@ class CDeviceManager : public IDeviceManager {
   void Initialise() override;
   void ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) override;
   int LinkedDeviceCount() const override;
-  ILightTarget* SelectedLightTarget() override { return nullptr; }
+  ILightTarget* SelectedLightTarget() override;
   void SetLightControl(int state) override;
   void SetWindowActive(bool active) override;
   void SetWindowHidden(bool hidden) override;

@@ -1,6 +1,5 @@
 #include "app/Router.h"
 
-#include "app/DeviceLightTarget.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -8,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/DeviceLightTarget.h"
 #include "device/TessaroMouseDevice.h"
 #include "pages/MousePageUI.h"
 #include "platform/DebugLog.h"

@@ -396,5 +396,22 @@ TEST_F(DeviceManagerTest, SimulatedDeviceCommandsPlugAndUnplug) {
   EXPECT_TRUE(MouseTab()->IsVisible());
 }
 
+TEST_F(DeviceManagerTest, GameLightingTargetsTheSelectedDeviceOnly) {
+  Start("mouse");
+  EXPECT_EQ(manager->SelectedLightTarget(), nullptr);  // no tab shown yet
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_EQ(manager->SelectedDevice(), Mouse());
+  ILightTarget* target = manager->SelectedLightTarget();
+  ASSERT_NE(target, nullptr);
+  EXPECT_EQ(manager->SelectedLightTarget(), target);  // one target per device
+  target->ApplyLightMode(1, 1920, 1080);
+  EXPECT_EQ(Mouse()->GetLightEffect().mode, 1);
+
+  sim->Unplug("mouse");
+  Scan();
+  EXPECT_EQ(manager->SelectedLightTarget(), nullptr);
+}
+
 }  // namespace
 }  // namespace orlo
