@@ -2,13 +2,13 @@
 // the session bus), the way other programs do.
 #ifdef ORLO_HAVE_BUS
 
-#include <QCoreApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "BusClient.h"
 #include "CtlCommand.h"
 #include "platform/bus/DBusBus.h"
 #include "platform/bus/RegisteredMessages.h"
@@ -59,15 +59,9 @@ int RunBus(const orloctl::GlobalOptions&, const std::vector<std::string>& args) 
   const long long w = ParseInteger(args[3], "WPARAM");
   const long long l = ParseInteger(args[4], "LPARAM");
 
-  int argc = 1;
-  char arg0[] = "orloctl";
-  char* argv[] = {arg0, nullptr};
-  QCoreApplication app(argc, argv);
-  orlo::bus::DBusBus bus;
-  if (!bus.Connected()) {
-    std::fprintf(stderr, "orloctl: no session bus\n");
-    return 1;
-  }
+  orloctl::BusClient client;
+  if (!client.Connect()) return 1;
+  orlo::bus::DBusBus& bus = client.Bus();
   const uint32_t id = orlo::bus::RegisterWindowMessage(name);
   if (id == 0 || !bus.Broadcast(id, w, l)) {
     std::fprintf(stderr, "orloctl: could not send %s\n", name.c_str());

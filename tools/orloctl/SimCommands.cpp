@@ -2,13 +2,12 @@
 // hot-plug and the cable/receiver switch can be shown without hardware.
 #ifdef ORLO_HAVE_BUS
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BusClient.h"
 #include "CtlCommand.h"
-#include "platform/bus/DBusBus.h"
 #include "platform/bus/RegisteredMessages.h"
 #include "sim/SimControl.h"
 
@@ -21,15 +20,9 @@ int RunSim(const orloctl::GlobalOptions&, const std::vector<std::string>& args) 
   if (!command) throw orloctl::UsageError{kUsage};
   const std::string text = orlo::sim::FormatSimCommand(*command);
 
-  int argc = 1;
-  char arg0[] = "orloctl";
-  char* argv[] = {arg0, nullptr};
-  QCoreApplication app(argc, argv);
-  orlo::bus::DBusBus bus;
-  if (!bus.Connected()) {
-    std::fprintf(stderr, "orloctl: no session bus\n");
-    return 1;
-  }
+  orloctl::BusClient client;
+  if (!client.Connect()) return 1;
+  orlo::bus::DBusBus& bus = client.Bus();
   if (!bus.PeerPresent(orlo::bus::kInstanceName)) {
     std::fprintf(stderr, "orloctl: the program is not running\n");
     return 1;
