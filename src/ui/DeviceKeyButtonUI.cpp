@@ -99,13 +99,18 @@ QImage CDeviceKeyButtonUI::TintedLight(const QSize& size) const {
   // and an effect cycles through a limited set of colours.
   static QCache<QString, QImage> cache(kTintedCacheKiB);
   const qreal ratio = devicePixelRatioF();
-  const QString file = QString::fromStdString(CResourceManager::GetInstance().ResolveFile(lightImage_.file));
-  const QString key = QStringLiteral("%1|%2|%3x%4@%5#%6")
-                          .arg(file, lightText_)
-                          .arg(size.width())
-                          .arg(size.height())
-                          .arg(ratio)
-                          .arg(lightTint_, 0, 16);
+  // Built by appending: this runs for every lit button on every step of an effect.
+  QString key = lightText_;
+  key += QLatin1Char('|');
+  key += QLatin1String(CResourceManager::GetInstance().GetResourcePath().c_str());
+  key += QLatin1Char('|');
+  key += QString::number(size.width());
+  key += QLatin1Char('x');
+  key += QString::number(size.height());
+  key += QLatin1Char('@');
+  key += QString::number(qRound(ratio * 100));
+  key += QLatin1Char('#');
+  key += QString::number(lightTint_, 16);
   if (const QImage* hit = cache.object(key)) return *hit;
   // Draw the image alone, then colour its opaque pixels.
   auto* layer = new QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);

@@ -33,17 +33,14 @@ void CTimerService::SetTimer(QWidget* control, int id, int ms) {
 }
 
 void CTimerService::KillTimer(QWidget* control, int id) {
-  const auto key = qMakePair(static_cast<QObject*>(control), id);
-  if (QTimer* timer = timers_.take(key)) {
-    timer->stop();
-    timer->deleteLater();
-  }
+  // Stopped, not deleted: fire-once timers are killed and armed again on every expiry (the LED
+  // timer every 10 ms), and a new QTimer each time only made work. It dies with its control.
+  if (QTimer* timer = timers_.value(qMakePair(static_cast<QObject*>(control), id), nullptr)) timer->stop();
 }
 
 void CTimerService::KillTimers(QWidget* control) {
-  const auto keys = timers_.keys();
-  for (const auto& key : keys) {
-    if (key.first == control) KillTimer(control, key.second);
+  for (auto it = timers_.cbegin(); it != timers_.cend(); ++it) {
+    if (it.key().first == control) it.value()->stop();
   }
 }
 
