@@ -329,7 +329,7 @@ CProfileList::ImportResult CProfileList::ImportProfile(const std::string& path) 
   std::string base = CJsonFile::GetFileTitle(path);
   std::string name = base;
   // "(n)" is appended to what is already there, so a second clash gives "Game(1)(2)".
-  for (int n = 1; NameUsed(list, name); ++n) name += "(" + std::to_string(n) + ")";
+  for (int n = 1; NameUsed(list, name); ++n) name.append("(").append(std::to_string(n)).append(")");
   std::string id = NewId(list);
   list["profilelist"].append(MakeEntry(name, id));
   if (!WriteList(list)) return kImportUnreadable;
