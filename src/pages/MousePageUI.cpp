@@ -437,7 +437,14 @@ void CMousePageUI::PaintLeds() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr || !built_) return;
   // Nothing on screen to update; showing the page or restoring the window paints the state then.
-  if (!IsOnScreen()) return;
+  if (!IsOnScreen()) {
+    ledsStale_ = true;
+    return;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return;
+  ledsStale_ = false;
+  lastLedPaint_ = now;
   const CLedState& leds = m->ledState();
   const int n = std::min(leds.Size(), kLights);
   for (int i = 0; i < n; ++i) PaintButton(lights0_[i], leds.GetWord(i));
@@ -454,6 +461,7 @@ bool CMousePageUI::IsOnScreen() const {
 void CMousePageUI::showEvent(QShowEvent* event) {
   CDevicePageUI::showEvent(event);
   // The LEDs moved on while the page was away.
+  ledsStale_ = true;
   PaintLeds();
 }
 

@@ -1,6 +1,7 @@
 // The mouse page leaves its light buttons alone while nothing of it is on screen, and brings
 // them up to date as soon as it is shown again.
 #include <QTest>
+#include <chrono>
 
 #include "app/MousePageRig.h"
 #include "ui/DeviceKeyButtonUI.h"
@@ -48,6 +49,29 @@ TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
   EXPECT_GT(LitButtons(), 0);
 
   window_->setWindowState(Qt::WindowNoState);
+  page_->PaintLeds();
+  EXPECT_EQ(LitButtons(), 0);
+}
+
+TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
+  OpenPage();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({255, 0, 0}, 4);
+  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
+  page_->PaintLeds();
+  ASSERT_EQ(LitButtons(), CMousePageUI::kLights);
+
+  // Switched off right after a paint: the next tick leaves the picture as it is ...
+  const auto painted = std::chrono::steady_clock::now();
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->PaintLeds();
+  if (std::chrono::steady_clock::now() - painted < CMousePageUI::kMinLedPaintGap) {
+    EXPECT_EQ(LitButtons(), CMousePageUI::kLights);
+  }
+  // ... and a tick after the gap shows the new state.
+  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
   page_->PaintLeds();
   EXPECT_EQ(LitButtons(), 0);
 }
