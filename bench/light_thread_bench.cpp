@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "device/RecordingObserver.h"
-#include "device/TessaroMouseDevice.h"
-#include "device/WorkerThread.h"
-#include "device/PreviewTables.h"
+#include "device/model/RecordingObserver.h"
+#include "device/mouse/TessaroMouseDevice.h"
+#include "device/model/WorkerThread.h"
+#include "device/model/PreviewTables.h"
 
 namespace {
 

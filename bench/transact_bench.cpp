@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/DeviceLink.h"
+#include "device/link/DeviceLink.h"
 #include "platform/DebugLog.h"
 #include "sim/SimBackend.h"
 

@@ -14,7 +14,7 @@
 
 #include "app/CustomControls.h"
 #include "app/DeviceManager.h"
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "app/MainWnd.h"
 #include "app/SimulatedDevices.h"
 #include "platform/DebugLog.h"
@@ -147,9 +147,10 @@ int RunApplication(int argc, char** argv) {
   CPrivateFonts fonts;
   fonts.LoadAll(programFolder);
 
+  DeviceManagerOptions deviceOptions;
   if (!args.simulate.empty()) {
     std::string error;
-    if (InstallSimulatedDevices(args.simulate, &error)) {
+    if ((deviceOptions.backend = MakeSimulatedDevices(args.simulate, &error))) {
       std::printf("simulated devices: %s\n", args.simulate.c_str());
     } else {
       std::fprintf(stderr, "orlo: --simulate %s: %s\n", args.simulate.c_str(), error.c_str());
@@ -166,7 +167,7 @@ int RunApplication(int argc, char** argv) {
   bus::DBusBus bus;
   MainWindowOptions options;
   options.screenshotPath = args.screenshot;
-  CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CDeviceManager>(), options);
+  CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CDeviceManager>(deviceOptions), options);
   if (!window) {
     std::fprintf(stderr, "orlo: the main window layout could not be built\n");
     return 0;

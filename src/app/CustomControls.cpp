@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "pages/MousePageUI.h"
+#include "pages/mouse/MousePageUI.h"
 #include "ui/CommonControls.h"
 #include "ui/ControlFactory.h"
 #include "ui/SkinStyle.h"

@@ -1,6 +1,6 @@
 #include "app/DeviceLightTarget.h"
 
-#include "device/TessaroMouseDevice.h"
+#include "device/mouse/TessaroMouseDevice.h"
 
 namespace orlo {
 

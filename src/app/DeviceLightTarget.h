@@ -4,7 +4,7 @@
 // record, which is then stored in the profile, taken into the driver's state and written.
 #include <functional>
 
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "profile/LightData.h"
 
 namespace orlo {

@@ -11,12 +11,12 @@
 #include "app/DeviceLightTarget.h"
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
-#include "app/UiHandoff.h"
+#include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
-#include "device/TessaroMouseDevice.h"
-#include "device/TessaroUSBDevice.h"
-#include "pages/DevicePageUI.h"
-#include "pages/MousePageUI.h"
+#include "device/mouse/TessaroMouseDevice.h"
+#include "device/model/TessaroUSBDevice.h"
+#include "pages/common/DevicePageUI.h"
+#include "pages/mouse/MousePageUI.h"
 #include "platform/DebugLog.h"
 #include "sim/SimBackend.h"
 #include "sim/SimControl.h"
@@ -32,7 +32,6 @@ constexpr uint32_t kMsgArrival = 3090;
 constexpr uint32_t kMsgRemoval = 3091;
 constexpr uint32_t kMsgReachability = CDeviceOptionUI::kReachabilityMessage;
 
-bool IsReceiverKind(uint16_t kind) { return kind == kKindMouseReceiver || kind == kKindKeyboardReceiver; }
 
 const char* ArrivalTrace(uint16_t family) {
   switch (family) {
@@ -159,7 +158,7 @@ void CDeviceManager::Initialise() {
   }
 }
 
-void CDeviceManager::ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) {
+void CDeviceManager::ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) {
   scanner_.Pass([&](int slot) { return handoff.Send([this, slot] { OnArrival(slot); }, stop); },
                 [&](int slot) { return handoff.Send([this, slot] { OnRemoval(slot); }, stop); },
                 [&] { return stop.IsSet(); });

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "app/SlotScanner.h"
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 #include "platform/hid/HidBackend.h"
 
 class QWidget;
@@ -50,7 +50,7 @@ class CDeviceManager : public IDeviceManager {
   // ---- IDeviceManager ----------------------------------------------------------------------
   void AttachHost(DeviceManagerHost host) override;
   void Initialise() override;
-  void ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) override;
+  void ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) override;
   int LinkedDeviceCount() const override;
   ILightTarget* SelectedLightTarget() override;
   void SetLightControl(int state) override;

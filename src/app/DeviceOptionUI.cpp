@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QStackedWidget>
 
-#include "device/Catalogue.h"
-#include "device/TessaroUSBDevice.h"
+#include "device/link/Catalogue.h"
+#include "device/model/TessaroUSBDevice.h"
 #include "platform/DebugLog.h"
 #include "ui/LanguageStore.h"
 #include "ui/ResourceManager.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 
 namespace orlo {
 

@@ -1,6 +1,6 @@
 #include "app/GameLighting.h"
 
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "platform/DebugLog.h"
 
 namespace orlo {

@@ -22,7 +22,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/Router.h"
 #include "app/WindowRouterHost.h"
@@ -51,7 +51,7 @@ CMainWnd::CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices
                    MainWindowOptions options)
     : ui::CWindowUI(nullptr, Qt::Window | Qt::FramelessWindowHint),
       bus_(bus),
-      devices_(devices ? std::move(devices) : std::make_unique<CNoDeviceManager>()),
+      devices_(devices ? std::move(devices) : std::make_unique<CEmptyDeviceManager>()),
       options_(std::move(options)),
       handoff_(this),
       light_(
@@ -185,10 +185,10 @@ void CMainWnd::WindowInit() {
     });
   }
   hide();
-  workers_.Start(CWorkerRecords::kScanRecord, [this](const CStopSignal& stop) {
+  workers_.Start(CWorkerRecords::kScanRecord, [this](const CStopEvent& stop) {
     bool firstPass = true;
     for (;;) {
-      if (stop.Wait(std::chrono::milliseconds(1))) {
+      if (stop.WaitFor(std::chrono::milliseconds(1))) {
         DebugLine("抓取设备线程设定退出");
         return;
       }
@@ -198,14 +198,14 @@ void CMainWnd::WindowInit() {
         const uint32_t instance = bus::Messages().instance;
         handoff_.Post([this, instance] { OnRegisteredMessage(instance, 0, 0); });
       }
-      if (stop.Wait(std::chrono::milliseconds(100))) {
+      if (stop.WaitFor(std::chrono::milliseconds(100))) {
         DebugLine("抓取设备线程设定退出");
         return;
       }
     }
   });
   workers_.Start(CWorkerRecords::kLightSyncRecord,
-                 [this](const CStopSignal& stop) { devices_->LightSyncThread(stop); });
+                 [this](const CStopEvent& stop) { devices_->LightSyncThread(stop); });
   ArmTimer(kTimerLayout, 100);
   // Suspend and resume, when the machine has a login manager on the system bus.
   QDBusConnection system = QDBusConnection::systemBus();

@@ -10,7 +10,7 @@
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
 #include "app/LightControl.h"
-#include "app/UiHandoff.h"
+#include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
 #include "ui/DialogBuilder.h"
 #include "ui/WindowUI.h"
@@ -130,7 +130,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   bus::MessageBus* bus_;
   std::unique_ptr<IDeviceManager> devices_;
   MainWindowOptions options_;
-  CUiHandoff handoff_;
+  CQtUiDispatcher handoff_;
   CWorkerRecords workers_;
   CLightControl light_;
   CGameLighting game_;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 #include "ui/ImageDesc.h"
 #include "ui/LanguageStore.h"
 #include "ui/ResourceManager.h"

@@ -8,8 +8,8 @@
 #include <cctype>
 
 #include "app/DeviceLightTarget.h"
-#include "device/TessaroMouseDevice.h"
-#include "pages/MousePageUI.h"
+#include "device/mouse/TessaroMouseDevice.h"
+#include "pages/mouse/MousePageUI.h"
 #include "platform/DebugLog.h"
 
 namespace orlo {

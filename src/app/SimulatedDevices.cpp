@@ -1,7 +1,7 @@
 #include "app/SimulatedDevices.h"
 
-#if __has_include("sim/SimBackend.h")
 #include "platform/hid/HidBackend.h"
+#if __has_include("sim/SimBackend.h")
 #include "sim/SimBackend.h"
 #define ORLO_HAVE_SIM 1
 #include <exception>
@@ -9,19 +9,18 @@
 
 namespace orlo {
 
-bool InstallSimulatedDevices(const std::string& list, std::string* error) {
+std::shared_ptr<hid::HidBackend> MakeSimulatedDevices(const std::string& list, std::string* error) {
 #ifdef ORLO_HAVE_SIM
   try {
-    hid::SetDefaultBackend(sim::MakeSimBackend(list));
-    return true;
+    return sim::MakeSimBackend(list);
   } catch (const std::exception& e) {
     if (error) *error = e.what();
-    return false;
+    return nullptr;
   }
 #else
   (void)list;
   if (error) *error = "this build has no simulated devices";
-  return false;
+  return nullptr;
 #endif
 }
 

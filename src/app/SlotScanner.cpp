@@ -1,6 +1,6 @@
 #include "app/SlotScanner.h"
 
-#include "device/HidChannel.h"
+#include "device/link/HidChannel.h"
 #include "platform/DebugLog.h"
 
 namespace orlo {

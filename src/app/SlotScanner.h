@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 #include "platform/hid/HidBackend.h"
 
 namespace orlo {

@@ -4,7 +4,7 @@
 #include <QColorDialog>
 
 #include "app/DeviceOptionUI.h"
-#include "pages/DevicePageUI.h"
+#include "pages/common/DevicePageUI.h"
 #include "ui/MsgWnd.h"
 #include "ui/WindowUI.h"
 

@@ -4,32 +4,9 @@
 
 namespace orlo {
 
-void CStopSignal::Set() {
-  {
-    std::lock_guard lock(mutex_);
-    set_ = true;
-  }
-  cv_.notify_all();
-}
-
-void CStopSignal::Reset() {
-  std::lock_guard lock(mutex_);
-  set_ = false;
-}
-
-bool CStopSignal::IsSet() const {
-  std::lock_guard lock(mutex_);
-  return set_;
-}
-
-bool CStopSignal::Wait(std::chrono::milliseconds duration) const {
-  std::unique_lock lock(mutex_);
-  return cv_.wait_for(lock, duration, [this] { return set_; });
-}
-
 CWorkerRecords::~CWorkerRecords() { StopAll(); }
 
-bool CWorkerRecords::Start(int index, std::function<void(const CStopSignal&)> body) {
+bool CWorkerRecords::Start(int index, std::function<void(const CStopEvent&)> body) {
   if (index < 0 || index >= kCount || !body) return false;
   Record& r = records_[static_cast<size_t>(index)];
   if (r.thread.joinable()) return false;
@@ -54,7 +31,7 @@ bool CWorkerRecords::Running(int index) const {
   return records_[static_cast<size_t>(index)].thread.joinable();
 }
 
-const CStopSignal* CWorkerRecords::Signal(int index) const {
+const CStopEvent* CWorkerRecords::Signal(int index) const {
   if (index < 0 || index >= kCount) return nullptr;
   return &records_[static_cast<size_t>(index)].stop;
 }

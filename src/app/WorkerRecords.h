@@ -10,21 +10,9 @@
 #include <mutex>
 #include <thread>
 
+#include "base/StopEvent.h"
+
 namespace orlo {
-
-class CStopSignal {
- public:
-  void Set();
-  void Reset();
-  bool IsSet() const;
-  // True when the signal is set before the time passes.
-  bool Wait(std::chrono::milliseconds duration) const;
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable cv_;
-  bool set_ = false;
-};
 
 class CWorkerRecords {
  public:
@@ -41,9 +29,9 @@ class CWorkerRecords {
 
   // Starts body on record `index` with that record's stop signal; false for a bad index or a
   // record whose thread has not been stopped yet.
-  bool Start(int index, std::function<void(const CStopSignal&)> body);
+  bool Start(int index, std::function<void(const CStopEvent&)> body);
   bool Running(int index) const;
-  const CStopSignal* Signal(int index) const;
+  const CStopEvent* Signal(int index) const;
 
   // Sets every stop signal, then waits for each thread in index order for up to `timeout`,
   // writing one diagnostic line per thread. Returns the outcome per record.
@@ -51,7 +39,7 @@ class CWorkerRecords {
 
  private:
   struct Record {
-    CStopSignal stop;
+    CStopEvent stop;
     std::thread thread;
     std::mutex mutex;
     std::condition_variable doneCv;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/DeviceKinds.h"
+
 namespace fs = std::filesystem;
 
 namespace orlo::paths {
@@ -50,6 +52,12 @@ bool EnsureFolder(const std::string& folder) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   return fs::is_directory(folder, ec);
+}
+
+std::string DeviceFolder(uint16_t kind) { return AppDataFolder() + DeviceFolderName(kind) + "/"; }
+
+std::string DefaultDocumentPath(uint16_t kind) {
+  return ProgramFolder() + "DefaultData/" + DeviceFolderName(kind) + ".Json";
 }
 
 }  // namespace orlo::paths

@@ -5,6 +5,7 @@
 //   state:            $XDG_STATE_HOME (default ~/.local/state) + "/Tavrin ORLO/"
 //   program folder:   holds skin/, Font/ and DefaultData/ (see ProgramFolder()).
 // Every folder path returned ends with '/'.
+#include <cstdint>
 #include <string>
 
 namespace orlo::paths {
@@ -17,5 +18,11 @@ std::string StateFolder();
 std::string ProgramFolder();
 // Creates the folder and its parents when missing; true when it exists afterwards.
 bool EnsureFolder(const std::string& folder);
+
+// A device family's folder of profiles, macros and light files: AppDataFolder() + its folder
+// name (receiver kinds fold into their wired kind). Not created here.
+std::string DeviceFolder(uint16_t kind);
+// The family's read-only default document: ProgramFolder() + "DefaultData/" + name + ".Json".
+std::string DefaultDocumentPath(uint16_t kind);
 
 }  // namespace orlo::paths

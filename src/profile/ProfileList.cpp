@@ -7,19 +7,12 @@
 
 #include "platform/DebugLog.h"
 #include "profile/FileId.h"
+#include "base/DeviceKinds.h"
 #include "profile/JsonAccess.h"
 #include "profile/NameRules.h"
 
 namespace orlo {
 namespace {
-
-constexpr int kHeadsetKind = 7;
-
-int FoldKind(int kind) {
-  if (kind == 6) return 2;
-  if (kind == 9) return 1;
-  return kind;
-}
 
 // Section members that only one device kind stores. A section holding another kind's member
 // was written for another device.
@@ -49,7 +42,7 @@ std::string EntryString(const Json::Value* entry, const char* key) {
 
 }  // namespace
 
-void CProfileList::SetDeviceKind(int kind) { kind_ = FoldKind(kind); }
+void CProfileList::SetDeviceKind(int kind) { kind_ = FoldKind(static_cast<uint16_t>(kind)); }
 
 void CProfileList::SetPaths(const std::string& deviceFolder, const std::string& defaultDocumentPath) {
   folder_ = deviceFolder;
@@ -283,7 +276,7 @@ bool CProfileList::ResetProfileAt(int index) {
   Json::Value doc = ReadDefaultDocument();
   doc["profilename"] = EntryString(entry, "profilename");
   doc["profileUUID"] = id;
-  if (kind_ == kHeadsetKind) {
+  if (kind_ == kKindHeadset) {
     // The headset's custom equaliser presets belong to the user, not to the profile's settings.
     Json::Value current = CJsonFile().ReadDocument(path);
     const Json::Value* from = json::PeekAt(json::Peek(&current, "Device"), 0);
@@ -296,7 +289,7 @@ bool CProfileList::ResetProfileAt(int index) {
 }
 
 bool CProfileList::SectionFitsKind(const Json::Value& section, int kind) {
-  kind = FoldKind(kind);
+  kind = FoldKind(static_cast<uint16_t>(kind));
   for (const auto& k : ExclusiveMembers()) {
     if (k.kind == kind) continue;
     for (const char* m : k.members)

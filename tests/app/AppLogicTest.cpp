@@ -12,12 +12,12 @@
 #include <thread>
 
 #include "app/AudioInbox.h"
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
 #include "app/LightControl.h"
-#include "app/UiHandoff.h"
+#include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
 
 namespace orlo {
@@ -226,18 +226,18 @@ TEST_F(LanguageSettingTest, MissingOrBrokenConfigGivesAnEmptyList) {
 TEST(WorkerRecordsTest, StopIsCooperativeAndASlowThreadIsWaitedFor) {
   CWorkerRecords records;
   std::atomic<bool> slowEnded{false};
-  ASSERT_TRUE(records.Start(0, [](const CStopSignal& stop) {
-    while (!stop.Wait(std::chrono::milliseconds(50))) {
+  ASSERT_TRUE(records.Start(0, [](const CStopEvent& stop) {
+    while (!stop.WaitFor(std::chrono::milliseconds(50))) {
     }
   }));
-  ASSERT_TRUE(records.Start(8, [&](const CStopSignal& stop) {
+  ASSERT_TRUE(records.Start(8, [&](const CStopEvent& stop) {
     while (!stop.IsSet()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(150));  // slow to finish
     slowEnded = true;
   }));
-  EXPECT_FALSE(records.Start(0, [](const CStopSignal&) {}));  // still running
-  EXPECT_FALSE(records.Start(20, [](const CStopSignal&) {}));
-  EXPECT_FALSE(records.Start(-1, [](const CStopSignal&) {}));
+  EXPECT_FALSE(records.Start(0, [](const CStopEvent&) {}));  // still running
+  EXPECT_FALSE(records.Start(20, [](const CStopEvent&) {}));
+  EXPECT_FALSE(records.Start(-1, [](const CStopEvent&) {}));
   const auto outcome = records.StopAll(std::chrono::milliseconds(50));
   EXPECT_EQ(outcome[0], CWorkerRecords::Outcome::Ended);
   EXPECT_EQ(outcome[8], CWorkerRecords::Outcome::TimedOut);
@@ -245,18 +245,18 @@ TEST(WorkerRecordsTest, StopIsCooperativeAndASlowThreadIsWaitedFor) {
   // Timed out, yet never killed: the thread ran to its end before StopAll returned.
   EXPECT_TRUE(slowEnded);
   EXPECT_FALSE(records.Running(8));
-  EXPECT_TRUE(records.Start(8, [](const CStopSignal&) {}));
+  EXPECT_TRUE(records.Start(8, [](const CStopEvent&) {}));
 }
 
 TEST(UiHandoffTest, SendRunsOnTheUiThreadAndGivesUpWhenStopped) {
   QObject context;
-  CUiHandoff handoff(&context);
+  CQtUiDispatcher handoff(&context);
   CWorkerRecords records;
   std::atomic<int> ranOn{0};
   std::atomic<bool> firstResult{false}, secondResult{true}, secondRan{false};
   const auto uiThread = QThread::currentThread();
   std::atomic<bool> firstDone{false}, uiStopping{false};
-  records.Start(0, [&](const CStopSignal& stop) {
+  records.Start(0, [&](const CStopEvent& stop) {
     firstResult = handoff.Send([&] { ranOn = QThread::currentThread() == uiThread ? 1 : 2; }, stop);
     firstDone = true;
     // The UI thread now stops this worker without pumping events: Send must not block it.

@@ -4,7 +4,7 @@
 
 #include "app/DeviceLightTarget.h"
 #include "app/GameLighting.h"
-#include "device/MouseDeviceTestSupport.h"
+#include "device/mouse/MouseDeviceTestSupport.h"
 
 namespace orlo {
 namespace {

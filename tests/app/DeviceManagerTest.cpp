@@ -15,10 +15,10 @@
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
 #include "app/SlotScanner.h"
-#include "app/UiHandoff.h"
+#include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
-#include "device/TessaroMouseDevice.h"
-#include "pages/DevicePageUI.h"
+#include "device/mouse/TessaroMouseDevice.h"
+#include "pages/common/DevicePageUI.h"
 #include "sim/SimBackend.h"
 #include "sim/SimControl.h"
 #include "ui/ResourceManager.h"
@@ -111,7 +111,7 @@ class DeviceManagerTest : public ::testing::Test {
       return nullptr;
     };
     manager = std::make_unique<CDeviceManager>(options);
-    handoff = std::make_unique<CUiHandoff>(window.get());
+    handoff = std::make_unique<CQtUiDispatcher>(window.get());
     DeviceManagerHost host;
     host.window = window.get();
     host.bringToFront = [this] { ++broughtToFront; };
@@ -138,8 +138,8 @@ class DeviceManagerTest : public ::testing::Test {
   std::shared_ptr<FaultyBackend> backend;
   std::unique_ptr<HostWindow> window;
   std::unique_ptr<CDeviceManager> manager;
-  std::unique_ptr<CUiHandoff> handoff;
-  CStopSignal stop;
+  std::unique_ptr<CQtUiDispatcher> handoff;
+  CStopEvent stop;
   int broughtToFront = 0;
   int capturesEnded = 0;
 };
@@ -361,11 +361,11 @@ TEST_F(DeviceManagerTest, ScanThreadHandsArrivalAndRemovalToTheUiThreadAndStopsI
   Start("mouse");
   CWorkerRecords workers;
   std::atomic<int> passes{0};
-  workers.Start(CWorkerRecords::kScanRecord, [&](const CStopSignal& stop) {
-    while (!stop.Wait(std::chrono::milliseconds(1))) {
+  workers.Start(CWorkerRecords::kScanRecord, [&](const CStopEvent& stop) {
+    while (!stop.WaitFor(std::chrono::milliseconds(1))) {
       manager->ScanPass(*handoff, stop);
       ++passes;
-      if (stop.Wait(std::chrono::milliseconds(100))) return;
+      if (stop.WaitFor(std::chrono::milliseconds(100))) return;
     }
   });
   QTRY_VERIFY_WITH_TIMEOUT(MouseTab()->IsVisible(), 5000);

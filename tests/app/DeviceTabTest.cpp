@@ -12,7 +12,7 @@
 #include "app/DeviceManager.h"
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 #include "ui/DialogBuilder.h"
 #include "ui/ResourceManager.h"
 

@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "app/Application.h"
-#include "app/DeviceManagerSeam.h"
+#include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/MainWnd.h"
-#include "app/UiHandoff.h"
+#include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
 #include "platform/bus/LoopbackBus.h"
 #include "platform/bus/RegisteredMessages.h"
@@ -43,7 +43,7 @@ class FakeDevices : public IDeviceManager {
  public:
   FakeDevices(DeviceLog* log, FakeLight* light) : log_(log), light_(light) {}
   void Initialise() override {}
-  void ScanPass(const CUiHandoff& handoff, const CStopSignal& stop) override {
+  void ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) override {
     ++log_->scanPasses;
     handoff.Send([this] { ++log_->uiHandoffs; }, stop);
   }

@@ -5,7 +5,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 
-#include "app/MousePageRig.h"
+#include "pages/mouse/MousePageRig.h"
 
 namespace orlo {
 namespace {

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "device/Catalogue.h"
+#include "device/link/Catalogue.h"
 #include "platform/hid/ReportDescriptor.h"
 #include "sim/SimHeadset.h"
 #include "sim/SimKeyboard.h"

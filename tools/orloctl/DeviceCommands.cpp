@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "CtlCommand.h"
-#include "device/Catalogue.h"
-#include "device/DeviceLink.h"
-#include "platform/hid/HidBackend.h"
-#include "sim/SimBackend.h"
+#include "CtlSupport.h"
+#include "base/DeviceKinds.h"
+#include "device/link/Catalogue.h"
+#include "device/link/DeviceLink.h"
 
 namespace orloctl {
 namespace {
@@ -25,80 +24,6 @@ using orlo::InterfaceEntry;
 constexpr unsigned long kMaxRawLength = 4096;
 constexpr unsigned long kOffsetSpace = 0x10000;
 
-// A failure after the arguments were understood: one line on stderr, exit 1.
-struct CommandFailure {
-  std::string message;
-};
-
-std::shared_ptr<orlo::hid::HidBackend> SelectBackend(const GlobalOptions& options) {
-  if (!options.simulate.empty()) {
-    std::shared_ptr<orlo::sim::SimBackend> sim;
-    try {
-      sim = orlo::sim::MakeSimBackend(options.simulate);
-    } catch (const std::invalid_argument& e) {
-      throw UsageError{e.what()};
-    }
-    orlo::hid::SetDefaultBackend(sim);
-  }
-  return orlo::hid::DefaultBackend();
-}
-
-// One scan pass: the slot list with every recognised interface bound.
-std::vector<InterfaceEntry> Scan(const std::shared_ptr<orlo::hid::HidBackend>& backend) {
-  std::vector<InterfaceEntry> slots = orlo::MakeSlotList();
-  auto paths = backend->Enumerate();
-  if (!paths) throw CommandFailure{"cannot list the HID interfaces"};
-  for (const auto& path : *paths) orlo::RecognizeInterface(slots, path, backend);
-  return slots;
-}
-
-const char* KindName(uint16_t kind) {
-  switch (kind) {
-    case orlo::kKindKeyboard: return "keyboard";
-    case orlo::kKindMouse: return "mouse";
-    case orlo::kKindMousePad: return "mousepad";
-    case orlo::kKindMouseReceiver: return "mouse-receiver";
-    case orlo::kKindHeadset: return "headset";
-    case orlo::kKindKeyboardReceiver: return "keyboard-receiver";
-    default: return "unknown";
-  }
-}
-
-// Strict unsigned number: decimal or 0x-prefixed hexadecimal, nothing trailing.
-unsigned long ParseNumber(const std::string& text, const char* what) {
-  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
-    throw UsageError{std::string("bad ") + what + " '" + text + "'"};
-  errno = 0;
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(text.c_str(), &end, 0);
-  if (errno != 0 || end == text.c_str() || *end != '\0')
-    throw UsageError{std::string("bad ") + what + " '" + text + "'"};
-  return v;
-}
-
-// Hex bytes, optionally separated by spaces, ':' or '-'; "0x" prefixes allowed per byte.
-std::vector<uint8_t> ParseHex(const std::string& text) {
-  std::vector<uint8_t> out;
-  std::string digits;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == ' ' || c == ':' || c == '-' || c == ',') continue;
-    if (c == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        digits.size() % 2 == 0) {
-      ++i;
-      continue;
-    }
-    if (!std::isxdigit(static_cast<unsigned char>(c)))
-      throw UsageError{"bad hex '" + text + "' (use pairs of hex digits, e.g. 0a1b2c)"};
-    digits += c;
-  }
-  if (digits.empty() || digits.size() % 2 != 0)
-    throw UsageError{"bad hex '" + text + "' (use pairs of hex digits, e.g. 0a1b2c)"};
-  for (size_t i = 0; i < digits.size(); i += 2)
-    out.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-  return out;
-}
-
 bool IsWriteCode(unsigned long code) {
   return code == orlo::kCmdWriteSettings || code == orlo::kCmdWriteKeyTable ||
          code == orlo::kCmdWriteLightData || code == orlo::kCmdStreamLightFrame ||
@@ -108,46 +33,6 @@ bool IsReadCode(unsigned long code) {
   return code == orlo::kCmdReadDeviceInfo || code == orlo::kCmdReadSettings ||
          code == orlo::kCmdReadKeyTable || code == orlo::kCmdReadRange ||
          code == orlo::kCmdReadKeyByteTable;
-}
-
-void PrintHex(const uint8_t* data, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    std::printf("%02x%s", data[i], (i + 1) % 16 == 0 || i + 1 == length ? "\n" : " ");
-}
-
-// The command interface slot that DEVICE names.
-int ResolveDevice(const std::vector<InterfaceEntry>& slots, const std::string& name) {
-  auto present = [&](int slot) { return slot >= 0 && slot < static_cast<int>(slots.size()) && slots[slot].present; };
-  auto firstOf = [&](std::initializer_list<uint16_t> kinds) {
-    for (uint16_t kind : kinds) {
-      for (int i = 0; i < static_cast<int>(slots.size()); ++i)
-        if (slots[i].kind == kind && slots[i].variant == orlo::kVariantCommand && present(i)) return i;
-    }
-    return -1;
-  };
-  int slot = -1;
-  if (name == "mouse") {
-    slot = firstOf({orlo::kKindMouse, orlo::kKindMouseReceiver});
-  } else if (name == "keyboard") {
-    slot = firstOf({orlo::kKindKeyboard, orlo::kKindKeyboardReceiver});
-  } else if (name == "mousepad") {
-    slot = firstOf({orlo::kKindMousePad});
-  } else if (name == "headset") {
-    slot = firstOf({orlo::kKindHeadset});
-  } else if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) {
-    const unsigned long n = ParseNumber(name, "slot number");
-    if (n >= slots.size())
-      throw UsageError{"no slot " + name + " (slots are 0 to " + std::to_string(slots.size() - 1) + ")"};
-    slot = static_cast<int>(n);
-    if (!present(slot)) throw CommandFailure{"slot " + name + ": no device present"};
-    if (slots[slot].variant != orlo::kVariantCommand)
-      throw CommandFailure{"slot " + name + " is a companion interface; it takes no commands"};
-    return slot;
-  } else {
-    throw UsageError{"unknown device '" + name + "' (mouse, keyboard, mousepad, headset or a slot number)"};
-  }
-  if (slot < 0) throw CommandFailure{name + ": no such device present"};
-  return slot;
 }
 
 // A link on DEVICE's command interface, opened and in the mode of its connection.
@@ -178,16 +63,6 @@ void CheckResult(const std::string& device, int result) {
                        orlo::LinkResultText(result) + ")"};
 }
 
-template <typename Fn>
-int Guarded(Fn&& fn) {
-  try {
-    return fn();
-  } catch (const CommandFailure& f) {
-    std::fprintf(stderr, "orloctl: %s\n", f.message.c_str());
-    return 1;
-  }
-}
-
 int RunList(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError{"list takes no arguments"};
   return Guarded([&] {
@@ -195,7 +70,7 @@ int RunList(const GlobalOptions& options, const std::vector<std::string>& args) 
     int shown = 0;
     for (size_t i = 0; i < slots.size(); ++i) {
       if (!slots[i].present) continue;
-      std::printf("%2zu  kind %u %-17s variant 0x%02x  %s\n", i, slots[i].kind, KindName(slots[i].kind),
+      std::printf("%2zu  kind %u %-17s variant 0x%02x  %s\n", i, slots[i].kind, orlo::KindWord(slots[i].kind).c_str(),
                   slots[i].variant, slots[i].devicePath.c_str());
       ++shown;
     }

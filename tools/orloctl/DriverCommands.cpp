@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "CtlCommand.h"
-#include "device/Catalogue.h"
-#include "device/RecordingObserver.h"
-#include "device/TessaroMouseDevice.h"
+#include "CtlSupport.h"
+#include "device/link/Catalogue.h"
+#include "device/model/RecordingObserver.h"
+#include "device/mouse/TessaroMouseDevice.h"
 #include "platform/Paths.h"
 #include "sim/SimBackend.h"
 
@@ -23,29 +23,10 @@ namespace {
 
 using orlo::CTessaroMouseDevice;
 
-struct Failure {
-  std::string message;
-};
-
-std::shared_ptr<orlo::hid::HidBackend> Backend(const GlobalOptions& options) {
-  if (!options.simulate.empty()) {
-    try {
-      orlo::hid::SetDefaultBackend(orlo::sim::MakeSimBackend(options.simulate));
-    } catch (const std::invalid_argument& e) {
-      throw UsageError{e.what()};
-    }
-  }
-  return orlo::hid::DefaultBackend();
-}
+using Failure = CommandFailure;
 
 long Number(const std::string& text, long low, long high, const char* what) {
-  char* end = nullptr;
-  const bool hex = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0;
-  const long v = text.empty() ? -1 : std::strtol(text.c_str(), &end, hex ? 16 : 10);
-  if (text.empty() || *end != '\0' || v < low || v > high)
-    throw UsageError{std::string(what) + " must be a number from " + std::to_string(low) + " to " +
-                     std::to_string(high) + ", not '" + text + "'"};
-  return v;
+  return ParseInRange(text, low, high, what);
 }
 
 // A mouse driver on the present mouse (wired preferred), its profile the selected one of the
@@ -59,24 +40,13 @@ struct Session {
 
   Session(const GlobalOptions& options, const std::string& device) {
     if (device != "mouse") throw UsageError{"the driver commands take the mouse ('" + device + "' is not one)"};
-    backend = Backend(options);
-    auto slots = orlo::MakeSlotList();
-    auto paths = backend->Enumerate();
-    if (!paths) throw Failure{"cannot list the HID interfaces"};
-    for (const auto& p : *paths) orlo::RecognizeInterface(slots, p, backend);
-    int command = -1;
-    for (uint16_t kind : {orlo::kKindMouse, orlo::kKindMouseReceiver}) {
-      for (size_t i = 0; i < slots.size() && command < 0; ++i) {
-        if (slots[i].present && slots[i].kind == kind && slots[i].variant == orlo::kVariantCommand)
-          command = static_cast<int>(i);
-      }
-      if (command >= 0) break;
-    }
-    if (command < 0) throw Failure{"mouse: no such device present"};
+    backend = SelectBackend(options);
+    const auto slots = Scan(backend);
+    const int command = ResolveDevice(slots, device);
     const auto& entry = slots[command];
     receiver = entry.kind == orlo::kKindMouseReceiver;
-    for (const auto& s : slots)
-      if (s.present && s.kind == entry.kind && s.variant != orlo::kVariantCommand) companionPath = s.devicePath;
+    if (const int companion = orlo::FindCompanionSlot(slots, command); companion >= 0)
+      companionPath = slots[companion].devicePath;
 
     mouse = std::make_unique<CTessaroMouseDevice>(backend);
     mouse->SetObserver(&observer);
@@ -104,16 +74,7 @@ struct Session {
   }
 };
 
-Json::Value Hex(const uint8_t* data, size_t length) {
-  static const char* digits = "0123456789abcdef";
-  std::string s;
-  for (size_t i = 0; i < length; ++i) {
-    if (i) s += ' ';
-    s += digits[data[i] >> 4];
-    s += digits[data[i] & 15];
-  }
-  return s;
-}
+Json::Value Hex(const uint8_t* data, size_t length) { return HexText(data, length); }
 
 int Le16(const uint8_t* at) { return at[0] | at[1] << 8; }
 
@@ -169,21 +130,7 @@ Json::Value State(CTessaroMouseDevice& mouse) {
   return out;
 }
 
-void Print(const Json::Value& v) {
-  Json::StreamWriterBuilder w;
-  w["indentation"] = "  ";
-  std::printf("%s\n", Json::writeString(w, v).c_str());
-}
-
-template <typename Fn>
-int Guarded(Fn&& fn) {
-  try {
-    return fn();
-  } catch (const Failure& f) {
-    std::fprintf(stderr, "orloctl: %s\n", f.message.c_str());
-    return 1;
-  }
-}
+void Print(const Json::Value& v) { PrintJson(v); }
 
 int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError{"usage: read DEVICE"};

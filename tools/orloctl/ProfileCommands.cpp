@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CtlCommand.h"
+#include "base/DeviceKinds.h"
 #include "platform/Paths.h"
 #include "profile/BasicProfiledata.h"
 #include "profile/JsonFile.h"
@@ -18,18 +19,16 @@ namespace orloctl {
 namespace {
 
 struct DeviceFolder {
-  const char* word;         // as typed
-  const char* displayName;  // folder and default document name
-  int kind;
+  std::string word;  // as the messages name it
+  uint16_t kind;
 };
 
-constexpr DeviceFolder kDevices[] = {
-    {"mouse", "mouse", 2}, {"keyboard", "keyboard", 1}, {"mousepad", "MousePad", 3}, {"headset", "HD", 7}};
-
-const DeviceFolder& ParseDevice(const std::string& word) {
-  for (const auto& d : kDevices)
-    if (word == d.word) return d;
-  throw UsageError{"unknown device '" + word + "' (mouse, keyboard, mousepad or headset)"};
+DeviceFolder ParseDevice(const std::string& word) {
+  // The profiles belong to the device, whichever way it is connected: the family words only.
+  const auto family = orlo::FamilyOfWord(word);
+  if (!family || orlo::KindWord(*family) != word)
+    throw UsageError{"unknown device '" + word + "' (mouse, keyboard, mousepad or headset)"};
+  return {orlo::KindWord(*family), *family};
 }
 
 void Need(const std::vector<std::string>& args, size_t min, size_t max, const char* usage) {
@@ -41,8 +40,8 @@ void Need(const std::vector<std::string>& args, size_t min, size_t max, const ch
 class Session {
  public:
   explicit Session(const DeviceFolder& device) : device_(device) {
-    folder_ = orlo::paths::AppDataFolder() + device.displayName + "/";
-    defaultPath_ = orlo::CBasicProfiledata::DefaultDocumentPath(device.displayName);
+    folder_ = orlo::paths::DeviceFolder(device.kind);
+    defaultPath_ = orlo::paths::DefaultDocumentPath(device.kind);
     list_.SetDeviceKind(device.kind);
     list_.SetPaths(folder_, defaultPath_);
   }
@@ -76,7 +75,7 @@ class Session {
   const std::string& DefaultPath() const { return defaultPath_; }
 
  private:
-  const DeviceFolder& device_;
+  const DeviceFolder device_;
   std::string folder_;
   std::string defaultPath_;
   orlo::CProfileList list_;

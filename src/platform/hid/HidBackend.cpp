@@ -39,9 +39,4 @@ std::shared_ptr<HidBackend> DefaultBackend() {
   return g_backend;
 }
 
-void SetDefaultBackend(std::shared_ptr<HidBackend> backend) {
-  std::lock_guard lock(g_backendMutex);
-  g_backend = std::move(backend);
-}
-
 }  // namespace orlo::hid

@@ -65,8 +65,8 @@ class CompositeBackend : public HidBackend {
   std::vector<std::shared_ptr<HidBackend>> backends_;
 };
 
-// The backend that channels use unless given one. Until set, it is the hidraw backend.
+// The machine's own HID devices (the hidraw backend): what channels and scans use unless given
+// another backend.
 std::shared_ptr<HidBackend> DefaultBackend();
-void SetDefaultBackend(std::shared_ptr<HidBackend> backend);
 
 }  // namespace orlo::hid

@@ -1,0 +1,144 @@
+#pragma once
+// The mouse page: the device picture with its 11 key buttons and 15 light buttons, the five
+// resolution stages, the report rate, the system settings, the lighting controls and the key
+// information list. It is the view of a CTessaroMouseDevice and pulls the driver's state; the
+// main window's router calls the operations below after a control changed.
+//
+// Every change made from code is muted, so that filling the page never routes back into the
+// driver as if the user had changed it.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "pages/common/DevicePageUI.h"
+#include "device/mouse/DpiScale.h"
+
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QAbstractButton;
+class QStackedWidget;
+class QComboBox;
+class QIntValidator;
+
+namespace orlo {
+
+namespace ui {
+class CDeviceKeyButtonUI;
+}
+class CTessaroMouseDevice;
+
+class CMousePageUI : public CDevicePageUI {
+  Q_OBJECT
+ public:
+  static constexpr const char* kClassName = "CMousePageUI";
+  static constexpr int kStages = 5;
+  static constexpr int kRates = 5;
+  static constexpr int kKeyButtons = 11;
+  static constexpr int kLights = 15;
+  // The LED timer asks for painting every 10 ms on a wired device; the picture is repainted at
+  // most this often, which the eye cannot tell from every tick but costs a third of the time.
+  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
+
+  explicit CMousePageUI(QWidget* parent = nullptr);
+  std::string GetPageClassName() const override { return kClassName; }
+
+  CTessaroMouseDevice* Mouse() const;
+  // The scale of the attached mouse's information block.
+  CDpiScale Scale() const;
+
+  // ---- IDeviceObserver ----------------------------------------------------------------------
+  void OnProfileStateChanged() override;
+  void OnLedsChanged() override;
+  void OnKeyAssignmentsChanged() override;
+  void BuildPage() override;
+  void InitPage() override { BuildPage(); }
+  void ApplyProfileToPage() override;
+  void PaintLeds() override;
+  void ShowKeyAssignments() override;
+  void SelectKey(int index) override;
+  void ShowFunctionTab(int fPage, int kPage) override;
+  void OnCataloguesLoaded() override;
+  void SetStageRanges(int sliderMax, int editMax) override;
+
+  // ---- stages -------------------------------------------------------------------------------
+  // Out-of-range stages are ignored (getters return -1 / 0).
+  void SelectStage(int s);
+  void SetStageEnabled(int s, bool on);
+  void SetStagePosition(int s, int position);
+  // Only the edit follows the slider (live feedback while dragging).
+  void ShowStageResolution(int s, int position);
+  int GetStagePosition(int s) const;
+  int GetTypedPosition(int s) const;
+  void SetStageColour(int s, uint32_t argb);
+  uint32_t GetStageColour(int s) const;
+  bool IsStageEnabled(int s) const;
+  int SelectedStage() const;
+  // Copies the five stages (enabled flag, resolution of the slider position, colour) into the
+  // driver's stage list and the active stage into the profile.
+  void StoreStages();
+
+  // ---- report rate and system settings ---------------------------------------------------------
+  // An index outside 0..4 selects 0. Returns the index taken.
+  int SelectReportRate(int index);
+  int SelectedReportRate() const;
+  // Copies the report rate into the wired or the receiver field of the profile, by connection.
+  void StoreReportRate(int index);
+  void ShowSystemSettings();
+  // Copies the system controls into the profile's system stages.
+  void StoreSystemSettings();
+  void ShowSettingTab(int index);
+
+  // ---- lighting ------------------------------------------------------------------------------
+  void ShowLighting();
+
+  // The page row's logo LED (-1: the logo has no LED of its own).
+  void SetLogoLedIndex(int index) { logoLed_ = index; }
+
+  // ---- key information -------------------------------------------------------------------------
+  void SetKeyInfoRow(int i, const std::string& name);
+  int KeyInfoRowCount() const;
+  // Text of the second label of row i (empty when absent).
+  std::string KeyInfoRowText(int i) const;
+  bool KeyInfoRowShown(int i) const;
+  ui::CDeviceKeyButtonUI* KeyButton(int i) const;
+  ui::CDeviceKeyButtonUI* LightButton(int i) const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  template <class T>
+  T* Child(const std::string& name) const;
+  void ShowLogoTip();
+  // Visible and its window not minimised: only then are the light buttons worth updating.
+  bool IsOnScreen() const;
+  std::chrono::steady_clock::time_point lastLedPaint_{};
+  bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
+  void PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const;
+
+  std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};
+  std::array<ui::CDeviceKeyButtonUI*, kLights> lights_{};
+  std::array<ui::CDeviceKeyButtonUI*, kLights> lights0_{};
+  ui::CDeviceKeyButtonUI* logo_ = nullptr;
+  std::array<QSlider*, kStages> sliders_{};
+  std::array<QLineEdit*, kStages> edits_{};
+  std::array<QIntValidator*, kStages> validators_{};
+  std::array<QAbstractButton*, kStages> enables_{};
+  std::array<QAbstractButton*, kStages> selects_{};
+  std::array<QWidget*, kStages> layouts_{};
+  std::array<QAbstractButton*, kStages> colours_{};
+  std::array<uint32_t, kStages> colourValues_{};
+  std::array<QAbstractButton*, kRates> rates_{};
+  QWidget* keyInfoList_ = nullptr;
+  QLabel* textTest_ = nullptr;
+  bool built_ = false;
+  int logoLed_ = -1;
+  int editMax_ = CDpiScale::kMaxTyped;
+};
+
+// Registers the device page classes ("CDevicePageUI", "CMousePageUI") in the control factory.
+void RegisterDevicePages();
+
+}  // namespace orlo

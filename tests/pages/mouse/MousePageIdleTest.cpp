@@ -1,0 +1,80 @@
+// The mouse page leaves its light buttons alone while nothing of it is on screen, and brings
+// them up to date as soon as it is shown again.
+#include <QTest>
+#include <chrono>
+
+#include "pages/mouse/MousePageRig.h"
+#include "ui/DeviceKeyButtonUI.h"
+
+namespace orlo {
+namespace {
+
+using testing_support::MousePageRig;
+
+class MousePageIdleTest : public MousePageRig {
+ protected:
+  int LitButtons() const {
+    int lit = 0;
+    for (int i = 0; i < CMousePageUI::kLights; ++i)
+      if (page_->LightButton(i) != nullptr && page_->LightButton(i)->IsLightOn()) ++lit;
+    return lit;
+  }
+  bool AnyLedLit() const {
+    const CLedState& leds = mouse_->ledState();
+    for (int i = 0; i < leds.Size(); ++i)
+      if (LedValue::FromWord(leds.GetWord(i)).brightness != 0) return true;
+    return false;
+  }
+};
+
+TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
+  OpenPage();
+  ASSERT_TRUE(WaitFor([&] { return AnyLedLit(); }));
+
+  // Never shown: the tab's LED timer asks for painting, the buttons stay as built.
+  page_->PaintLeds();
+  EXPECT_EQ(LitButtons(), 0);
+
+  // Showing the page paints the current state at once, without waiting for the next tick.
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  EXPECT_GT(LitButtons(), 0);
+
+  // Minimised: nothing is updated, so switching the LEDs off is not taken over.
+  window_->setWindowState(Qt::WindowMinimized);
+  ASSERT_TRUE(window_->isMinimized());
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->PaintLeds();
+  EXPECT_GT(LitButtons(), 0);
+
+  window_->setWindowState(Qt::WindowNoState);
+  page_->PaintLeds();
+  EXPECT_EQ(LitButtons(), 0);
+}
+
+TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
+  OpenPage();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({255, 0, 0}, 4);
+  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
+  page_->PaintLeds();
+  ASSERT_EQ(LitButtons(), CMousePageUI::kLights);
+
+  // Switched off right after a paint: the next tick leaves the picture as it is ...
+  const auto painted = std::chrono::steady_clock::now();
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->PaintLeds();
+  if (std::chrono::steady_clock::now() - painted < CMousePageUI::kMinLedPaintGap) {
+    EXPECT_EQ(LitButtons(), CMousePageUI::kLights);
+  }
+  // ... and a tick after the gap shows the new state.
+  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
+  page_->PaintLeds();
+  EXPECT_EQ(LitButtons(), 0);
+}
+
+}  // namespace
+}  // namespace orlo

@@ -1,0 +1,103 @@
+#pragma once
+// A simulated wired mouse, its driver and the mouse page built from its layout inside a window
+// whose notifications go through the router, as in the main window.
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "app/Router.h"
+#include "device/mouse/MouseDeviceTestSupport.h"
+#include "pages/mouse/MousePageUI.h"
+#include "sim/SimProtocol.h"
+#include "ui/ControlFactory.h"
+#include "ui/DialogBuilder.h"
+#include "ui/NotifyBridge.h"
+#include "ui/WindowUI.h"
+
+namespace orlo::testing_support {
+
+class RoutedWindow : public ui::CWindowUI, public IRouterHost {
+ public:
+  RoutedWindow() : ui::CWindowUI(nullptr, Qt::Window), router_(*this) {}
+  void Notify(ui::TNotifyUI& msg) override { router_.Route(msg); }
+
+  CTessaroUSBDevice* SelectedDevice() override { return selected; }
+  int ScreenWidth() const override { return 1920; }
+  int ScreenHeight() const override { return 1080; }
+  void ShowMessage(const std::string& id) override { messages.push_back(id); }
+  bool Confirm(const std::string& id) override {
+    messages.push_back(id);
+    return confirm;
+  }
+  bool PickColour(uint32_t& argb) override {
+    if (!pickedColour) return false;
+    argb = *pickedColour;
+    return true;
+  }
+  void CaptionCommand(Caption which) override { captions.push_back(which); }
+
+  CRouter& Router() { return router_; }
+
+  CTessaroUSBDevice* selected = nullptr;
+  bool confirm = true;
+  std::optional<uint32_t> pickedColour;
+  std::vector<std::string> messages;
+  std::vector<Caption> captions;
+
+ private:
+  CRouter router_;
+};
+
+class MousePageRig : public MouseRig {
+ protected:
+  void SetUp() override {
+    MouseRig::SetUp();
+    ui::RegisterToolkitControls();
+    RegisterDevicePages();
+    window_ = std::make_unique<RoutedWindow>();
+    window_->resize(1000, 520);
+  }
+  void TearDown() override {
+    if (mouse_) mouse_->StopLightThread();
+    page_ = nullptr;
+    window_.reset();  // the page detaches from the driver as it goes
+    MouseRig::TearDown();
+  }
+
+  // Connects the mouse, builds its page and runs first contact as the device tab would.
+  void OpenPage(bool receiver = false) {
+    Connect(receiver);
+    ui::CDialogBuilder builder;
+    QWidget* root = builder.Create("XML\\DeviceXml\\mousedevice.xml", nullptr, window_.get());
+    ASSERT_NE(root, nullptr) << builder.LastError();
+    page_ = qobject_cast<CMousePageUI*>(root);
+    ASSERT_NE(page_, nullptr);
+    ui::CNotifyBridge::Instance().Attach(page_);
+    page_->Attach(mouse_.get());
+    mouse_->SetNames("mouse", "velko_light");
+    mouse_->InitPage();
+    mouse_->OnFirstContact();
+    window_->selected = mouse_.get();
+    Settle();
+  }
+
+  static void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+
+  template <class T>
+  T* Find(const std::string& name) const {
+    return page_->findChild<T*>(QString::fromStdString(name));
+  }
+
+  // Sends a notification from a named control of the page, as the bridge would.
+  void Raise(const std::string& name, const char* type, int64_t wParam = 0) {
+    QWidget* sender = Find<QWidget>(name);
+    ui::TNotifyUI msg{type, sender, name, wParam, 0};
+    window_->Notify(msg);
+  }
+
+  std::unique_ptr<RoutedWindow> window_;
+  CMousePageUI* page_ = nullptr;
+};
+
+}  // namespace orlo::testing_support
