@@ -78,7 +78,7 @@ void BM_DriverLightThread(benchmark::State& state) {
           std::this_thread::sleep_for(milliseconds(1));
         },
         [&] { mouse.StopLightThread(); }, cpu, secs);
-    g_driver.wakeupsPerSecond = static_cast<double>(mouse.LightPasses()) / (secs + 0.05);
+    g_driver.wakeupsPerSecond = static_cast<double>(mouse.Preview().Passes()) / (secs + 0.05);
     g_driver.stepsPerSecond = static_cast<double>(obs.ledsChanged.load()) / (secs + 0.05);
     g_driver.cpuMsPerSecond = cpu / secs;
     state.SetIterationTime(secs);
@@ -92,7 +92,8 @@ void BM_MillisecondLoop(benchmark::State& state) {
   for (auto _ : state) {
     CTessaroMouseDevice mouse;
     mouse.SetLightEffect(Effect());
-    const auto plan = mouse.PlanFor(g_mode, g_speed);
+    auto& preview = mouse.Preview();
+    const auto plan = preview.PlanFor(g_mode, g_speed);
     orlo::CWorkerThread worker;
     std::atomic<uint64_t> wakeups{0}, steps{0};
     double cpu = 0, secs = 0;
@@ -101,14 +102,14 @@ void BM_MillisecondLoop(benchmark::State& state) {
           worker.Start([&](const orlo::CStopEvent& stop) {
             auto last = steady_clock::now();
             int count = 0;
-            // Check the stop event every millisecond; count one per tick change.
+            // Check the stop event every millisecond; count one each time the tick moved by more than 1 ms.
             while (!stop.WaitFor(milliseconds(1))) {
               wakeups.fetch_add(1, std::memory_order_relaxed);
               const auto now = steady_clock::now();
-              if (now - last >= milliseconds(1)) {
+              if (now - last > milliseconds(1)) {
                 last = now;
                 if (++count >= plan.interval && plan.step) {
-                  (mouse.*plan.step)();
+                  (preview.*plan.step)();
                   steps.fetch_add(1, std::memory_order_relaxed);
                   count = 0;
                 }

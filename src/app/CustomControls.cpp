@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "pages/mouse/MousePageUI.h"
+#include "pages/common/DeviceFamilies.h"
 #include "ui/CommonControls.h"
 #include "ui/ControlFactory.h"
 #include "ui/SkinStyle.h"
@@ -13,7 +13,7 @@ void RegisterCustomControls() {
   // The generic controls with the picture panel and key button; the page and device classes
   // register with their own work.
   ui::RegisterCommonControls();
-  RegisterDevicePages();
+  RegisterDeviceFamilies();
 }
 
 void ApplySkinStyle(QApplication& app) {

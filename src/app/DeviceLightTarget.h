@@ -1,7 +1,8 @@
 #pragma once
-// The lighting update the main window runs on a device (a control of the lighting page, a game
-// event): the link's light-sync flag is cleared, one change is made to the device's effect
-// record, which is then stored in the profile, taken into the driver's state and written.
+// The lighting update the main window runs on a device (a game event): the link's light-sync
+// flag is cleared, one change is made to the device's effect record, which is then stored in the
+// profile, taken into the driver's state and committed (saved and written on the device's
+// worker).
 #include <functional>
 
 #include "app/IDeviceManager.h"

@@ -1,22 +1,20 @@
 #include "app/DeviceManager.h"
 
-
 #include <QBoxLayout>
 #include <QMetaObject>
 #include <QStackedWidget>
 #include <QWidget>
+#include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "app/DeviceLightTarget.h"
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
 #include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
-#include "device/mouse/TessaroMouseDevice.h"
 #include "device/model/TessaroUSBDevice.h"
+#include "pages/common/DeviceFamilies.h"
 #include "pages/common/DevicePageUI.h"
-#include "pages/mouse/MousePageUI.h"
 #include "platform/DebugLog.h"
 #include "sim/SimBackend.h"
 #include "sim/SimControl.h"
@@ -31,6 +29,10 @@ namespace {
 constexpr uint32_t kMsgArrival = 3090;
 constexpr uint32_t kMsgRemoval = 3091;
 constexpr uint32_t kMsgReachability = CDeviceOptionUI::kReachabilityMessage;
+constexpr int kBatteryMessage = 3329;
+// A receiver may need a moment after it was opened before it reaches its device.
+constexpr int kReceiverTries = 26;
+constexpr std::chrono::milliseconds kReceiverTryGap{50};
 
 
 const char* ArrivalTrace(uint16_t family) {
@@ -53,51 +55,9 @@ const char* RemovalTrace(uint16_t family) {
 
 }  // namespace
 
-// The driver's observer: the page, plus the power indicator for the power state. The page stays
-// the view of everything else.
-class CDeviceManager::PowerRelay : public IDeviceObserver {
- public:
-  PowerRelay(CDevicePageUI* page, CMpDevicePowerUI* power) : page_(page), power_(power) {}
-
-  void OnProfileStateChanged() override { if (page_) page_->OnProfileStateChanged(); }
-  void OnLedsChanged() override { if (page_) page_->OnLedsChanged(); }
-  void OnKeyAssignmentsChanged() override { if (page_) page_->OnKeyAssignmentsChanged(); }
-  void PostToUiThread(std::function<void()> task) override { if (page_) page_->PostToUiThread(std::move(task)); }
-  void ArmTimer(int id, int ms) override { if (page_) page_->ArmTimer(id, ms); }
-  void PostMainMessage(int message, intptr_t wParam, intptr_t lParam) override {
-    if (page_) page_->PostMainMessage(message, wParam, lParam);
-  }
-  void BuildPage() override { if (page_) page_->BuildPage(); }
-  void InitPage() override { if (page_) page_->InitPage(); }
-  void ApplyProfileToPage() override { if (page_) page_->ApplyProfileToPage(); }
-  void PaintLeds() override { if (page_) page_->PaintLeds(); }
-  void ShowKeyAssignments() override { if (page_) page_->ShowKeyAssignments(); }
-  void SelectKey(int index) override { if (page_) page_->SelectKey(index); }
-  void ShowFunctionTab(int fPage, int kPage) override { if (page_) page_->ShowFunctionTab(fPage, kPage); }
-  void OnCataloguesLoaded() override { if (page_) page_->OnCataloguesLoaded(); }
-  void SetStageRanges(int sliderMax, int editMax) override { if (page_) page_->SetStageRanges(sliderMax, editMax); }
-  void ShowAudioLightSettings(const uint8_t* record9) override { if (page_) page_->ShowAudioLightSettings(record9); }
-  bool TakeAudioLightSettings(uint8_t* record9) override { return page_ && page_->TakeAudioLightSettings(record9); }
-  void ShowPower(const uint8_t* bytes, int count) override {
-    if (page_) page_->ShowPower(bytes, count);
-    if (!power_ || !bytes || count <= 0) return;
-    std::vector<uint8_t> copy(bytes, bytes + std::min(count, CMpDevicePowerUI::kStateSize));
-    QPointer<CMpDevicePowerUI> power = power_;
-    // Direct on the UI thread; queued when a worker reports.
-    QMetaObject::invokeMethod(
-        power_.data(), [power, copy] { if (power) power->Update(copy.data(), static_cast<int>(copy.size())); },
-        Qt::AutoConnection);
-  }
-
- private:
-  QPointer<CDevicePageUI> page_;
-  QPointer<CMpDevicePowerUI> power_;
-};
-
 struct CDeviceManager::Record {
   int identitySlot = -1;  // the wired command slot that names this device
   int tabRow = -1;
-  std::unique_ptr<PowerRelay> relay;
   std::unique_ptr<CTessaroUSBDevice> device;
   std::unique_ptr<CDeviceLightTarget> lightTarget;  // made on first use; goes before the device
   QPointer<CDevicePageUI> page;
@@ -114,17 +74,16 @@ CDeviceManager::~CDeviceManager() {
     // afterwards.
     if (r->tab) {
       r->tab->StopTimers();
-      r->tab->SetDevice(nullptr);
+      r->tab->SetDevice(nullptr, nullptr);
       r->tab->SetMessageSink({});
       r->tab->SetSelectedSink({});
     }
     if (r->page) {
       r->page->SetTimerSink({});
-      r->page->SetMainMessageSink({});
+      r->page->SetPowerSink({});
       r->page->Attach(nullptr);
     }
     r->device.reset();
-    r->relay.reset();
   }
 }
 
@@ -133,7 +92,7 @@ void CDeviceManager::RegisterControls() {
   factory.RegistControl(CDeviceOptionUI::kClassName, [](QWidget* parent) { return new CDeviceOptionUI(parent); });
   factory.RegistControl(CMpDevicePowerUI::kClassName, [](QWidget* parent) { return new CMpDevicePowerUI(parent); });
   // The pages the devices are built with.
-  RegisterDevicePages();
+  RegisterDeviceFamilies();
 }
 
 std::shared_ptr<hid::HidBackend> CDeviceManager::Backend() const {
@@ -222,8 +181,7 @@ bool CDeviceManager::TabExistsFor(int slot) const {
 
 std::unique_ptr<CTessaroUSBDevice> CDeviceManager::MakeDriver(int kind) {
   if (options_.makeDriver) return options_.makeDriver(kind, Backend());
-  if (kind == kKindMouse) return std::make_unique<CTessaroMouseDevice>(Backend());
-  return nullptr;  // the other families have no driver in this build
+  return orlo::MakeDriver(static_cast<uint16_t>(kind), Backend());
 }
 
 int CDeviceManager::CreateDevice(int slot) {
@@ -273,21 +231,25 @@ int CDeviceManager::CreateDevice(int slot) {
 
   CTessaroUSBDevice* d = device.get();
   page->Attach(d);
-  record->relay = std::make_unique<PowerRelay>(page, power);
-  d->SetObserver(record->relay.get());
   QPointer<CDeviceOptionUI> tabRef(tab);
   page->SetTimerSink([tabRef](int timer, int ms) {
     if (tabRef) tabRef->ArmTimer(timer, ms);
   });
-  page->SetMainMessageSink([this](int message, intptr_t w, intptr_t l) {
-    if (host_.postMessage) host_.postMessage(message, w, l);
+  QPointer<CMpDevicePowerUI> powerRef(power);
+  page->SetPowerSink([this, powerRef](const std::vector<uint8_t>& bytes) {
+    if (powerRef)
+      powerRef->Update(bytes.data(), std::min(static_cast<int>(bytes.size()), CMpDevicePowerUI::kStateSize));
+    // Byte 4 is the battery level the window announces.
+    if (bytes.size() > 4 && host_.postMessage) host_.postMessage(kBatteryMessage, bytes[4], 0);
   });
   d->SetHasPowerIndicator(pageEntry.hasPowerIndicator != 0);
   d->SetNames(tabEntry.displayName, pageEntry.lightConfigName);
   d->SetSlotEntry(id);
   d->SetProfileKindIndex(tabEntry.profileKindIndex);
   d->SetWindowActive(false);
-  d->InitPage();
+  // The list first: the page's profile controls show it, and first contact loads its selection.
+  d->OpenProfileList();
+  page->BuildPage();
 
   pages->addWidget(page);
 
@@ -300,7 +262,7 @@ int CDeviceManager::CreateDevice(int slot) {
   tab->SetIcon(tabEntry.kind, tabEntry.variant);
   tab->SetVisible(false);
   tab->SetName(tabEntry.displayName);
-  tab->SetDevice(d);
+  tab->SetDevice(d, page);
   tab->SetTabRow(tabRow);
   tab->SetWindowShown(!windowHidden_);
   tab->SetMessageSink([this](int message, int64_t w, int64_t l) { OnWindowMessage(static_cast<uint32_t>(message), w, l); });
@@ -357,7 +319,6 @@ void CDeviceManager::CommandInterfaceArrived(int slot) {
   Record* record = RecordFor(slot);
   if (!record || !record->device) return;
   CTessaroUSBDevice& device = *record->device;
-  CDeviceLink& link = device.link();
   const bool receiver = IsReceiverKind(e.kind);
   if (PartnerPresent(slot)) {
     if (!receiver) {
@@ -365,18 +326,9 @@ void CDeviceManager::CommandInterfaceArrived(int slot) {
       return;
     }
     // The cable is in use; the receiver waits until the cable goes.
-    if (link.IsOpen()) return;
+    if (device.link().IsOpen()) return;
   }
-  if (!link.IsOpen()) {
-    if (link.OpenChannel(receiver, e.devicePath) == 1) {
-      link.SetOpen(true);
-      // Only the families with a receiver change mode; the others keep the link as built.
-      if (e.hasPartner) link.SetMode(receiver ? CDeviceLink::kReceiverModeValue : 1);
-      device.SetSlotEntry(e);
-    } else {
-      DebugPrintf("cannot open %s", e.devicePath.c_str());
-    }
-  }
+  if (!device.link().IsOpen()) device.Connect(e);
   CDeviceOptionUI* tab = record->tab;
   if (!tab) return;
   // A receiver's device shows its tab once it answers a probe.
@@ -385,10 +337,7 @@ void CDeviceManager::CommandInterfaceArrived(int slot) {
 }
 
 void CDeviceManager::CloseConnection(Record& record) {
-  CDeviceLink& link = record.device->link();
-  link.SetOpen(false);
-  link.CloseChannel(false);
-  link.CloseChannel(true);
+  record.device->Session().Close();
   if (record.tab) record.tab->StopTimers();
   HideTab(IndexOf(&record));
 }
@@ -408,7 +357,7 @@ void CDeviceManager::CommandInterfaceLost(int slot) {
     }
     // The device runs on its cable: only the receiver's channel goes with the receiver.
     if (!record->device->IsReceiverConnection()) {
-      record->device->link().CloseChannel(true);
+      record->device->Session().DropReceiver();
       return;
     }
   }
@@ -421,77 +370,48 @@ void CDeviceManager::SwitchConnection(int slot, bool toWired) {
   const InterfaceEntry receiverSlot = scanner_.Slot(wired.partnerIndex);
   Record* record = RecordFor(slot);
   if (!record || !record->device) return;
-  CTessaroUSBDevice& device = *record->device;
-  CDeviceLink& link = device.link();
+  CTessaroUSBDevice* device = record->device.get();
   CDeviceOptionUI* tab = record->tab;
-
-  link.SetOpen(false);
-  if (toWired) {
-    if (link.OpenChannel(false, wired.devicePath) != 1) {
-      // Stay on the receiver when it is still open; otherwise nothing is left to show.
-      if (link.ReceiverChannel().IsOpen() && device.IsReceiverConnection()) {
-        link.SetOpen(true);
-      } else {
-        CloseConnection(*record);
-      }
-      DebugPrintf("cannot open %s", wired.devicePath.c_str());
+  const InterfaceEntry& target = toWired ? wired : receiverSlot;
+  switch (device->Session().SwitchTo(target)) {
+    case CDeviceSession::Switch::kKeptFormer: return;
+    case CDeviceSession::Switch::kClosed:
+      CloseConnection(*record);
       return;
-    }
-    link.SetOpen(true);
-    link.SetMode(1);
-    device.SetSlotEntry(wired);
+    case CDeviceSession::Switch::kMoved: break;
+  }
+  device->SetSlotEntry(target);
+  if (toWired) {
     if (tab) {
       tab->StartContact();
       OnReachability(record->tabRow, 1);
     }
-    if (device.HasPowerIndicator()) device.PollBattery();
+    if (device->HasPowerIndicator()) device->Session().Submit([device] { device->PollBattery(); });
     return;
   }
-
-  // The cable is gone: its channel goes with it.
-  link.CloseChannel(false);
-  if (link.OpenChannel(true, receiverSlot.devicePath) != 1) {
-    DebugPrintf("cannot open %s", receiverSlot.devicePath.c_str());
-    CloseConnection(*record);
-    return;
-  }
-  link.SetOpen(true);
-  link.SetMode(CDeviceLink::kReceiverModeValue);
-  device.SetSlotEntry(receiverSlot);
-  if (device.HasPowerIndicator()) {
-    // The receiver may need a moment before it reaches the device.
-    for (int i = 0; i < 26; ++i) {
-      if (link.QueryWireless()) break;
-      DebugLine("获取2.4G模式失败");
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Through the receiver: the waits run on the device's worker, never on the UI thread.
+  const bool contact = tab != nullptr;
+  device->Session().Submit([device, contact] {
+    if (device->HasPowerIndicator()) {
+      device->Session().AwaitReceiver(kReceiverTries, kReceiverTryGap);
+      DebugLine("获取2");
+      device->PollBattery();
     }
-    DebugLine("获取2");
-    device.PollBattery();
-  }
-  if (tab) {
-    device.OnFirstContact();
-    tab->ArmPresence(2000);
-  }
+    if (contact) device->OnFirstContact();
+  });
+  if (tab) tab->ArmPresence(2000);
 }
 
 void CDeviceManager::CompanionArrived(int slot) {
   const InterfaceEntry e = scanner_.Slot(slot);
   Record* record = RecordFor(slot);
-  if (!record) return;
-  if (auto* mouse = dynamic_cast<CTessaroMouseDevice*>(record->device.get())) {
-    if (mouse->CompanionOpen(e.kind)) {
-      mouse->ReopenCompanion(e.devicePath, e.kind);
-    } else {
-      mouse->OpenCompanion(e.devicePath, e.kind);
-    }
-  }
+  if (record && record->device) record->device->OpenEvents(e);
 }
 
 void CDeviceManager::CompanionLost(int slot) {
   const InterfaceEntry e = scanner_.Slot(slot);
   Record* record = RecordFor(slot);
-  if (!record) return;
-  if (auto* mouse = dynamic_cast<CTessaroMouseDevice*>(record->device.get())) mouse->CloseCompanion(e.kind);
+  if (record && record->device) record->device->CloseEvents(e.kind);
 }
 
 // ---- tabs ----------------------------------------------------------------------------------------

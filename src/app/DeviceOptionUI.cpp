@@ -8,6 +8,7 @@
 
 #include "device/link/Catalogue.h"
 #include "device/model/TessaroUSBDevice.h"
+#include "pages/common/DevicePageUI.h"
 #include "platform/DebugLog.h"
 #include "ui/LanguageStore.h"
 #include "ui/ResourceManager.h"
@@ -56,8 +57,9 @@ QAbstractButton* CDeviceOptionUI::SynchroButton() const {
   return synchro_;
 }
 
-void CDeviceOptionUI::SetDevice(CTessaroUSBDevice* device, QWidget* previewControl) {
+void CDeviceOptionUI::SetDevice(CTessaroUSBDevice* device, CDevicePageUI* page, QWidget* previewControl) {
   device_ = device;
+  page_ = page;
   preview_ = previewControl;
 }
 
@@ -221,32 +223,26 @@ bool CDeviceOptionUI::OnControlTimer(int id) {
   // Each timer fires once and is re-armed below as its job requires.
   ui::CTimerService::Instance().KillTimer(this, id);
   if (!device_) return true;
-  CTessaroUSBDevice& device = *device_;
+  CTessaroUSBDevice* device = device_;
   switch (id) {
     case kTimerPaint: {
       // Painting an invisible window only costs wake-ups; SetWindowShown resumes it.
       if (!windowShown_) break;
-      device.PaintLeds();
-      if (preview_ && IsSelected() && device.WindowActive()) preview_->update();
-      if (device.link().IsOpen()) ArmTimer(kTimerPaint, device.IsReceiverConnection() ? 100 : 10);
+      if (page_) page_->PaintLeds();
+      if (preview_ && IsSelected() && device->WindowActive()) preview_->update();
+      if (device->link().IsOpen()) ArmTimer(kTimerPaint, device->IsReceiverConnection() ? 100 : 10);
       break;
     }
     case kTimerFirstContact:
       OnFirstContactTimer();
       break;
     case kTimerReload:
-      device.ReloadFromDevice();
-      break;
-    case kTimer1003:
-      device.OnTimer1003();
-      break;
-    case kTimer1004:
-      device.OnTimer1004();
+      device->Session().Submit([device] { device->ReloadFromDevice(); });
       break;
     case kTimerBattery:
-      if (!device.link().IsOpen()) break;
-      device.PollBattery();
-      if (device.HasPowerIndicator()) ArmTimer(kTimerBattery, 5000);
+      if (!device->link().IsOpen()) break;
+      device->Session().Submit([device] { device->PollBattery(); });
+      if (device->HasPowerIndicator()) ArmTimer(kTimerBattery, 5000);
       break;
     case kTimerPresence:
       OnPresenceTimer();
@@ -258,39 +254,61 @@ bool CDeviceOptionUI::OnControlTimer(int id) {
 }
 
 void CDeviceOptionUI::OnFirstContactTimer() {
-  CTessaroUSBDevice& device = *device_;
-  const bool receiver = device.IsReceiverConnection();
-  if (receiver) {
-    // A closed link has nothing to probe; the manager starts contact again on the next arrival.
-    if (!device.link().IsOpen()) return;
-    if (!device.IsReachable()) {
-      reachRetries_ = (reachRetries_ + 1) % kMaxReachRetries;
-      SendReachability(0);
-      ArmTimer(kTimerFirstContact, 3000);
-      return;
+  CTessaroUSBDevice* device = device_;
+  const bool receiver = device->IsReceiverConnection();
+  // A closed link has nothing to probe; the manager starts contact again on the next arrival.
+  if (receiver && !device->link().IsOpen()) return;
+  // The exchanges may wait up to the receiver's time-out: they run on the device's worker.
+  // The answer comes back through the tab's dispatcher, which drops it if the tab is gone; the
+  // device (and its worker) always ends before its tab.
+  device->Session().Submit([this, device, receiver] {
+    bool reachable = true;
+    if (receiver) {
+      reachable = device->IsReachable() != 0;
+      if (reachable) device->OnFirstContact();
     }
-    SendReachability(1);
-    device.OnFirstContact();
+    if (reachable) device->OnFirstContact();
+    ui_.Post([this, receiver, reachable] { AfterFirstContact(receiver, reachable); });
+  });
+}
+
+void CDeviceOptionUI::AfterFirstContact(bool receiver, bool reachable) {
+  if (!device_) return;
+  if (!reachable) {
+    reachRetries_ = (reachRetries_ + 1) % kMaxReachRetries;
+    SendReachability(0);
+    ArmTimer(kTimerFirstContact, 3000);
+    return;
   }
-  device.OnFirstContact();
+  if (receiver) SendReachability(1);
   reachRetries_ = 0;
   contactMade_ = true;
   ArmTimer(kTimerPaint, 5);
-  if (device.HasPowerIndicator() && device.link().IsOpen()) ArmTimer(kTimerBattery, 50);
+  if (device_->HasPowerIndicator() && device_->link().IsOpen()) ArmTimer(kTimerBattery, 50);
   if (receiver) ArmPresence(2000);
 }
 
 void CDeviceOptionUI::OnPresenceTimer() {
-  CTessaroUSBDevice& device = *device_;
-  if (!device.link().IsOpen()) return;
-  if (!device.IsReceiverConnection()) {
+  CTessaroUSBDevice* device = device_;
+  if (!device->link().IsOpen()) return;
+  if (!device->IsReceiverConnection()) {
     DebugLine("2.4gcesvdfherhue  12312423");
     return;
   }
-  const bool reachable = device.IsReachable() != 0;
+  device->Session().Submit([this, device] {
+    const bool reachable = device->IsReachable() != 0;
+    ui_.Post([this, reachable] { AfterPresence(reachable); });
+  });
+}
+
+void CDeviceOptionUI::AfterPresence(bool reachable) {
+  if (!device_) return;
   if (reachable && !visible_) {
     SendReachability(1);
-    if (device.HasPowerIndicator()) device.PollBattery();
+    if (device_->HasPowerIndicator()) {
+      CTessaroUSBDevice* device = device_;
+      device->Session().Submit([device] { device->PollBattery(); });
+    }
     DebugLine("2.4gcesvdfherhue  12312423 123342341");
   } else if (!reachable && visible_) {
     SendReachability(0);

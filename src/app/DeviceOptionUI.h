@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "app/QtUiDispatcher.h"
 #include "ui/NotifyUI.h"
 
 class QAbstractButton;
@@ -18,6 +19,7 @@ class QLabel;
 namespace orlo {
 
 class CTessaroUSBDevice;
+class CDevicePageUI;
 
 class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   Q_OBJECT
@@ -27,8 +29,6 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
     kTimerPaint = 1000,
     kTimerFirstContact = 1001,
     kTimerReload = 1002,
-    kTimer1003 = 1003,
-    kTimer1004 = 1004,
     kTimerBattery = 1005,
     kTimerPresence = 1007,
   };
@@ -41,9 +41,10 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   explicit CDeviceOptionUI(QWidget* parent = nullptr);
   ~CDeviceOptionUI() override;
 
-  // Links tab and device (the device side is the manager's record) and remembers the page's
-  // picture control that is repainted while this tab is selected.
-  void SetDevice(CTessaroUSBDevice* device, QWidget* previewControl = nullptr);
+  // Links tab, device and page (the device side is the manager's record) and remembers the
+  // page's picture control that is repainted while this tab is selected. The device's work runs
+  // on its session's worker; what the tab does with the result comes back to the UI thread.
+  void SetDevice(CTessaroUSBDevice* device, CDevicePageUI* page = nullptr, QWidget* previewControl = nullptr);
   CTessaroUSBDevice* Device() const { return device_; }
   void SetTabRow(int row) { tabRow_ = row; }
   int TabRow() const { return tabRow_; }
@@ -99,12 +100,16 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   void FindChildren() const;
   void ApplyButtonImages();
   void OnFirstContactTimer();
+  void AfterFirstContact(bool receiver, bool reachable);
   void OnPresenceTimer();
+  void AfterPresence(bool reachable);
   void SendReachability(int state);
   void OnSelectToggled(bool on);
 
   CTessaroUSBDevice* device_ = nullptr;
+  QPointer<CDevicePageUI> page_;
   QPointer<QWidget> preview_;
+  CQtUiDispatcher ui_{this};
   int tabRow_ = -1;
   mutable QPointer<QAbstractButton> select_;
   mutable QPointer<QAbstractButton> synchro_;

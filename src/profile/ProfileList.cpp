@@ -355,4 +355,8 @@ CProfileList::RenameResult CProfileList::RenameProfileAt(int index, const std::s
   return kRenameDone;
 }
 
+std::string CProfileList::DocumentPath(const std::string& id) const {
+  return IsSafeFileId(id) ? folder_ + id + ".Json" : std::string();
+}
+
 }  // namespace orlo

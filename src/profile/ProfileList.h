@@ -62,6 +62,9 @@ class CProfileList {
   bool SelectProfile(int index);
   int GetProfileCount() const;
   // folder + id + ".Json"; empty for an index outside the list or an unusable id.
+  // The document of profile `id` in the device folder; empty for an id that is no safe file name.
+  // The one place where a profile id becomes a path.
+  std::string DocumentPath(const std::string& id) const;
   std::string GetProfilePathAt(int index) const;
 
   // Appends "profileN" (smallest N no name uses), its document a copy of the default document.

@@ -31,12 +31,15 @@ TEST_F(DeviceLightTargetTest, GameEventReachesTheMouseAndIsUndoneByTheRestore) {
   game.SetScreenSize(1920, 1080);
   mouse_->link().SetLightSyncActive(true);
   ASSERT_TRUE(game.OnGameMessage(&target, 0, eventMode));
+  // Without a window's timer the commit goes to the driver's worker at once.
+  ASSERT_TRUE(mouse_->Session().Drain(std::chrono::seconds(10)));
   EXPECT_EQ(armedMs, CGameLighting::kRestoreMs);
   EXPECT_FALSE(mouse_->link().LightSyncActive());
   EXPECT_EQ(mouse_->GetLightEffect().mode, eventMode);
   EXPECT_EQ(Block(0)[1], mouse_->ModeCode(eventMode));
 
   game.OnRestoreTimer();
+  ASSERT_TRUE(mouse_->Session().Drain(std::chrono::seconds(10)));
   EXPECT_EQ(mouse_->GetLightEffect().mode, before);
   EXPECT_EQ(Block(0)[1], mouse_->ModeCode(before));
 }

@@ -2,12 +2,16 @@
 // switch, the tab row and the "no device" page.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <QFile>
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -125,10 +129,28 @@ class DeviceManagerTest : public ::testing::Test {
     qunsetenv("XDG_DATA_HOME");
   }
 
-  void Scan() { manager->ScanPass(*handoff, stop); }
+  void Scan() {
+    manager->ScanPass(*handoff, stop);
+    Settle();
+  }
   CDeviceOptionUI* MouseTab() { return manager->Tab(0); }
   CTessaroUSBDevice* Mouse() { return manager->DeviceOfTab(0); }
-  void Fire(int timer) { MouseTab()->OnControlTimer(timer); }
+  void Fire(int timer) {
+    MouseTab()->OnControlTimer(timer);
+    Settle();
+  }
+  // The device's work ran on its worker and what it handed back ran on this (the UI) thread;
+  // a hand-back may submit more work, hence a few rounds.
+  void Settle() {
+    for (int round = 0; round < 3; ++round) {
+      for (int i = 0; i < manager->TabCount(); ++i) {
+        if (CTessaroUSBDevice* d = manager->DeviceOfTab(i)) {
+          ASSERT_TRUE(d->Session().Drain(std::chrono::seconds(10)));
+        }
+      }
+      QCoreApplication::processEvents();
+    }
+  }
   QStackedWidget* Stack(const char* name) { return window->FindControl<QStackedWidget>(name); }
   bool NoDeviceShown() { return !window->FindControl("No_device_Link")->isHidden(); }
 
@@ -411,6 +433,37 @@ TEST_F(DeviceManagerTest, GameLightingTargetsTheSelectedDeviceOnly) {
   sim->Unplug("mouse");
   Scan();
   EXPECT_EQ(manager->SelectedLightTarget(), nullptr);
+}
+
+// A receiver whose mouse never answers costs each exchange the receiver's full time-out. All of
+// them run on the device's worker: the UI thread's event loop keeps its pace meanwhile, measured
+// with its own timer.
+TEST_F(DeviceManagerTest, ASilentReceiverNeverStallsTheUiThread) {
+  Start("mouse-receiver");
+  sim->Device("mouse-receiver")->InjectFault(sim::Fault::NoReply, sim::FaultMode::Always);
+  QElapsedTimer clock;
+  qint64 last = 0, longest = 0;
+  QTimer pace;
+  pace.setInterval(5);
+  QObject::connect(&pace, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  clock.start();
+  pace.start();
+  manager->ScanPass(*handoff, stop);  // arrival: the receiver's channel opens
+  MouseTab()->OnControlTimer(CDeviceOptionUI::kTimerFirstContact);
+  MouseTab()->OnControlTimer(CDeviceOptionUI::kTimerPresence);
+  MouseTab()->OnControlTimer(CDeviceOptionUI::kTimerBattery);
+  Mouse()->RequestCommit();
+  last = clock.elapsed();
+  QTest::qWait(600);
+  pace.stop();
+  // Before, the first probe alone held the UI thread for the receiver's 5 s time-out.
+  std::printf("longest UI stall with a silent receiver: %lld ms\n", static_cast<long long>(longest));
+  EXPECT_LT(longest, 1000);
+  EXPECT_FALSE(MouseTab()->IsVisible());
 }
 
 }  // namespace

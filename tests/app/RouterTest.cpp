@@ -73,6 +73,7 @@ TEST_F(RouterTest, NamesMatchInAnyCaseAndIndicesOutOfRangeAreDropped) {
   sim_->ClearLog();
   TNotifyUI upper{"valuechanged", nullptr, "dpi_SLIDER_3", 20, 0};
   window_->Notify(upper);
+  Flush();
   EXPECT_EQ(Find<QSlider>("DPI_slider_3")->value(), 20);
   EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 1u);
 
@@ -85,12 +86,14 @@ TEST_F(RouterTest, NamesMatchInAnyCaseAndIndicesOutOfRangeAreDropped) {
                 nullptr, name, 1, 0};
     window_->Notify(m);
   }
+  Flush();
   EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 0u);
 
   // Without a selected device nothing is routed.
   window_->selected = nullptr;
   TNotifyUI later{"valuechanged", nullptr, "DPI_slider_3", 90, 0};
   window_->Notify(later);
+  Flush();
   EXPECT_EQ(Find<QSlider>("DPI_slider_3")->value(), 20);
   EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 0u);
 }

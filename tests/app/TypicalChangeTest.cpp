@@ -115,6 +115,9 @@ TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
   slider->setSliderDown(false);
   const int resolution = page->Scale().ResolutionAt(44);
   ASSERT_EQ(resolution, 4500);
+  // The page's debounce commits the burst on the driver's worker.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse->Debounce().Pending(); }, 5000));
+  ASSERT_TRUE(mouse->Session().Drain(std::chrono::seconds(10)));
 
   // The document on disk.
   const Json::Value doc = CJsonFile().ReadDocument(document);

@@ -8,10 +8,10 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CtlSupport.h"
+#include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
 #include "device/model/RecordingObserver.h"
 #include "device/mouse/TessaroMouseDevice.h"
@@ -30,7 +30,9 @@ long Number(const std::string& text, long low, long high, const char* what) {
 }
 
 // A mouse driver on the present mouse (wired preferred), its profile the selected one of the
-// profile list, with first contact done: device read, profile loaded, active settings read.
+// profile list, with first contact done: light catalogues and device read, profile loaded, and
+// the active settings read — into the profile (what `read` shows), or only as the block whose
+// unlisted bytes a write keeps (what `apply` needs: the document is written as it is stored).
 struct Session {
   std::shared_ptr<orlo::hid::HidBackend> backend;
   orlo::CRecordingObserver observer;
@@ -38,39 +40,38 @@ struct Session {
   std::string companionPath;
   bool receiver = false;
 
-  Session(const GlobalOptions& options, const std::string& device) {
+  Session(const GlobalOptions& options, const std::string& device, bool readIntoProfile = true) {
     if (device != "mouse") throw UsageError{"the driver commands take the mouse ('" + device + "' is not one)"};
     backend = SelectBackend(options);
     const auto slots = Scan(backend);
     const int command = ResolveDevice(slots, device);
     const auto& entry = slots[command];
-    receiver = entry.kind == orlo::kKindMouseReceiver;
+    receiver = orlo::IsReceiverKind(entry.kind);
     if (const int companion = orlo::FindCompanionSlot(slots, command); companion >= 0)
       companionPath = slots[companion].devicePath;
 
     mouse = std::make_unique<CTessaroMouseDevice>(backend);
     mouse->SetObserver(&observer);
-    mouse->SetSlotEntry(entry.kind, entry.variant, entry.devicePath);
-    if (!mouse->link().OpenChannel(receiver, entry.devicePath)) throw Failure{"mouse: cannot open " + entry.devicePath};
-    mouse->link().SetMode(receiver ? orlo::CDeviceLink::kReceiverModeValue : 1);
-    mouse->link().SetOpen(true);
+    if (!mouse->Connect(entry)) throw Failure{"mouse: cannot open " + entry.devicePath};
     if (!mouse->link().ReceiverGuard()) throw Failure{"mouse: the receiver cannot reach the mouse"};
 
-    // As the application's page does: the profile list's selection is the active profile.
+    // As the application does: the profile list's selection is the active profile.
     if (!mouse->OpenProfileList()) throw Failure{"mouse: the profile list names no profile in " + mouse->DeviceFolder()};
-
+    mouse->LoadCatalogues();
     int r = mouse->ReadAll();
     if (r != 1) throw Failure{"mouse: reading the device failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
     mouse->LoadProfile();
-    if (mouse->ReadActiveSettings() != 1) throw Failure{"mouse: reading the active settings failed"};
+    if (mouse->ReadActiveSettings(readIntoProfile) != 1) throw Failure{"mouse: reading the active settings failed"};
   }
 
   // Stores the profile and writes the block, as a page change does.
   int Write() {
     mouse->NotifyProfileChanged();
-    const int r = mouse->ApplySettings(0, 0, 1, 0, 0);
-    if (r != 1) throw Failure{"mouse: writing the settings failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
+    CheckWrite(mouse->ApplySettings(0, 0, 1, 0, 0));
     return 0;
+  }
+  static void CheckWrite(int r) {
+    if (r != 1) throw Failure{"mouse: writing the settings failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
   }
 };
 
@@ -144,10 +145,10 @@ int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) 
 int RunApply(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError{"usage: apply DEVICE"};
   return Guarded([&] {
-    Session s(options, args[1]);
+    Session s(options, args[1], false);
     const int keys = s.mouse->RewriteKeyAssignments(0);
     if (keys != 1) throw Failure{"mouse: writing the key table failed: " + std::to_string(keys)};
-    s.Write();
+    Session::CheckWrite(s.mouse->ApplySettings(0, 0, 1, 0, 0));
     std::printf("applied %s\n", s.mouse->GetProfileName().c_str());
     return 0;
   });
@@ -223,21 +224,18 @@ int RunEvent(const GlobalOptions& options, const std::vector<std::string>& args)
     if (!device || s.companionPath.empty()) throw Failure{"mouse: no simulated companion interface"};
     const int kind = s.receiver ? CTessaroMouseDevice::kCompanionReceiver : CTessaroMouseDevice::kCompanionWired;
     if (!s.mouse->OpenCompanion(s.companionPath, kind)) throw Failure{"mouse: cannot open " + s.companionPath};
-    s.observer.onTimer = [&](int id) {
-      if (id == CTessaroMouseDevice::kReloadTimer) s.mouse->ReloadFromDevice();
-    };
     const auto before = s.observer.Log().size();
     if (!device->SendCompanionEvent(usage)) throw Failure{"mouse: the event could not be sent"};
-    // The listener hands its work to this thread, as to the application's UI thread.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (s.observer.Log().size() == before && std::chrono::steady_clock::now() < end)
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // The listener reports what the event asks, or hands the work to the driver's worker.
+    s.observer.WaitForMore(before, std::chrono::milliseconds(500));
     s.mouse->CloseCompanion(kind);
-    s.observer.RunPosted();
-    s.observer.RunTimers();
+    s.mouse->Session().Drain(std::chrono::seconds(10));
+    const auto log = s.observer.Log();
+    for (size_t i = before; i < log.size(); ++i)
+      if (log[i].rfind("OnReloadRequested", 0) == 0) s.mouse->ReloadFromDevice();
     Json::Value out = State(*s.mouse);
     Json::Value handled;
-    for (size_t i = before; i < s.observer.Log().size(); ++i) handled.append(s.observer.Log()[i]);
+    for (size_t i = before; i < log.size(); ++i) handled.append(log[i]);
     out["handled"] = handled;
     out["activeStageInProfile"] = s.mouse->Profile().GetActiveDPIStage();
     Print(out);

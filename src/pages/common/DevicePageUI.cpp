@@ -1,11 +1,21 @@
 #include "pages/common/DevicePageUI.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMetaObject>
+#include <QTimer>
+#include <algorithm>
 
 #include "device/model/TessaroUSBDevice.h"
 #include "ui/ControlFactory.h"
 
 namespace orlo {
+
+namespace {
+constexpr const char* kFunctionTabs[] = {"deng_Op_tab",   "key_Op_tab",    "macro_Op_tab",
+                                         "system_Op_tab", "cursor_Op_tab", "6533_voice_Op_tab",
+                                         "magic_Op_tab",  "Virtual7.1_Op_tab"};
+}  // namespace
 
 CDevicePageUI::CDevicePageUI(QWidget* parent) : QWidget(parent) {}
 
@@ -16,39 +26,172 @@ CDevicePageUI::~CDevicePageUI() {
 
 void CDevicePageUI::Attach(CTessaroUSBDevice* device) {
   if (device_ == device) return;
-  if (device_ != nullptr && device_->Observer() == this) device_->SetObserver(nullptr);
+  if (device_ != nullptr) {
+    if (device_->Observer() == this) device_->SetObserver(nullptr);
+    device_->Debounce().SetTimer({});
+  }
   device_ = device;
-  if (device_ != nullptr) device_->SetObserver(this);
+  if (device_ == nullptr) return;
+  device_->SetObserver(this);
+  // The page's one-shot timer gathers a burst of changes into one commit.
+  auto* timer = findChild<QTimer*>(QStringLiteral("commit_debounce"));
+  if (timer == nullptr) {
+    timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("commit_debounce"));
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this] {
+      if (device_) device_->Debounce().Fire();
+    });
+  }
+  QPointer<QTimer> guard(timer);
+  device_->Debounce().SetTimer([guard](int ms) {
+    if (guard) QMetaObject::invokeMethod(guard.data(), [guard, ms] { if (guard) guard->start(ms); });
+  });
 }
 
 void CDevicePageUI::PostToUiThread(std::function<void()> task) {
   if (!task) return;
-  // Queued even on the page's own thread: the caller expects a posted message, not a call.
-  QMetaObject::invokeMethod(this, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
-}
-
-void CDevicePageUI::ArmTimer(int id, int ms) {
   QPointer<CDevicePageUI> self(this);
   QMetaObject::invokeMethod(
-      this,
-      [self, id, ms] {
-        if (self && self->timerSink_) self->timerSink_(id, ms);
-      },
-      Qt::QueuedConnection);
+      this, [self, task = std::move(task)] { if (self) task(); }, Qt::QueuedConnection);
 }
 
-void CDevicePageUI::PostMainMessage(int message, intptr_t wParam, intptr_t lParam) {
-  QPointer<CDevicePageUI> self(this);
-  QMetaObject::invokeMethod(
-      this,
-      [self, message, wParam, lParam] {
-        if (self && self->mainSink_) self->mainSink_(message, wParam, lParam);
-      },
-      Qt::QueuedConnection);
+void CDevicePageUI::OnProfileStateChanged() {
+  PostToUiThread([this] { ApplyProfileToPage(); });
 }
 
-void CDevicePageUI::RegisterCreator(const std::string& className,
-                                    std::function<QWidget*(QWidget*)> creator) {
+void CDevicePageUI::OnKeyAssignmentsChanged() {
+  PostToUiThread([this] { ShowKeyAssignments(); });
+}
+
+void CDevicePageUI::OnCataloguesLoaded() {
+  PostToUiThread([this] { ShowCatalogues(); });
+}
+
+void CDevicePageUI::OnPowerChanged(const uint8_t* bytes, int count) {
+  if (bytes == nullptr || count <= 0) return;
+  std::vector<uint8_t> copy(bytes, bytes + count);
+  PostToUiThread([this, copy = std::move(copy)] {
+    if (powerSink_) powerSink_(copy);
+  });
+}
+
+void CDevicePageUI::OnReloadRequested(int delayMs) {
+  PostToUiThread([this, delayMs] {
+    if (timerSink_) timerSink_(kReloadTimer, delayMs);
+  });
+}
+
+void CDevicePageUI::Commit() {
+  if (device_ == nullptr) return;
+  device_->SetScreenSize(Host().ScreenWidth(), Host().ScreenHeight());
+  device_->RequestCommit();
+}
+
+// ---- routes ------------------------------------------------------------------------------------
+
+void CDevicePageUI::BuildRoutes() {
+  if (routes_) return;
+  routes_.emplace();
+  RegisterRoutes(*routes_);
+}
+
+bool CDevicePageUI::Route(ui::TNotifyUI& msg, IPageHost& host) {
+  BuildRoutes();
+  host_ = &host;
+  const bool handled = routes_->Dispatch(msg);
+  host_ = &noHost_;
+  return handled;
+}
+
+std::vector<std::string> CDevicePageUI::RouteNames() {
+  BuildRoutes();
+  return routes_->Names();
+}
+
+void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
+  using ui::TNotifyUI;
+  for (int n = 1; n <= 8; ++n) {
+    routes.OnName(ui::notify::kSelectChanged, kFunctionTabs[n - 1], [this, n](TNotifyUI& msg, long long) {
+      if (device_ == nullptr || msg.wParam == 0) return;
+      device_->SetFunctionTab(n);
+      const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
+      ShowFunctionTab(f, k);
+    });
+  }
+  routes.OnName(ui::notify::kClick, "default_btn", [this](TNotifyUI&, long long) {
+    CTessaroUSBDevice* d = device_;
+    if (d == nullptr || !Host().Confirm("message_text_22")) return;
+    const int w = Host().ScreenWidth(), h = Host().ScreenHeight();
+    d->Session().Submit([d, w, h] {
+      d->ReloadProfile();
+      d->RewriteKeyAssignments(0);
+      d->ApplySettings(0, 0, 1, w, h);
+    });
+  });
+}
+
+void CDevicePageUI::ChangeLighting(const std::function<void(LightInfo&)>& change) {
+  if (device_ == nullptr) return;
+  device_->ChangeLighting(change);
+  Commit();
+  ShowLighting();
+}
+
+void CDevicePageUI::RegisterLightingRoutes(CRouteTable& routes) {
+  using ui::TNotifyUI;
+  namespace n = ui::notify;
+  routes.OnName(n::kSelectChanged, "deng_FXL_check", [this](TNotifyUI& msg, long long) {
+    if (msg.wParam != 0) ChangeLighting([](LightInfo& e) { e.direction = 1; });
+  });
+  routes.OnName(n::kSelectChanged, "deng_FXR_check", [this](TNotifyUI& msg, long long) {
+    if (msg.wParam != 0) ChangeLighting([](LightInfo& e) { e.direction = 0; });
+  });
+  routes.OnName(n::kSelectChanged, "deng_7color_check", [this](TNotifyUI& msg, long long) {
+    const uint8_t flag = msg.wParam != 0 ? 1 : 0;
+    ChangeLighting([flag](LightInfo& e) { e.multiColor = flag; });
+  });
+  routes.OnName(n::kValueChanged, "deng_light_slider", [this](TNotifyUI& msg, long long) {
+    const auto level = static_cast<uint8_t>(std::clamp<int64_t>(msg.wParam, 0, 4));
+    ChangeLighting([level](LightInfo& e) { e.brightness = level; });
+  });
+  routes.OnName(n::kValueChanged, "deng_speed_slider", [this](TNotifyUI& msg, long long) {
+    const auto speed = static_cast<uint8_t>(std::clamp<int64_t>(msg.wParam, 0, 4));
+    ChangeLighting([speed](LightInfo& e) { e.speed = speed; });
+  });
+  routes.OnName(n::kItemSelect, "light_combo_modeSelect", [this](TNotifyUI& msg, long long) {
+    int mode = static_cast<int>(msg.wParam);
+    // The combo lists only the modes shown; each item carries its mode index.
+    if (auto* combo = qobject_cast<QComboBox*>(msg.pSender)) {
+      const QVariant data = combo->itemData(static_cast<int>(msg.wParam));
+      if (data.isValid()) mode = data.toInt();
+    }
+    if (mode < 0 || mode > 255) return;
+    ChangeLighting([mode](LightInfo& e) { e.mode = static_cast<uint8_t>(mode); });
+  });
+  routes.OnName(n::kColorChanged, "deng_color_pallet", [this](TNotifyUI& msg, long long) {
+    const auto argb = static_cast<uint32_t>(msg.wParam);
+    ChangeLighting([argb](LightInfo& e) {
+      e.red = static_cast<uint8_t>(argb >> 16);
+      e.green = static_cast<uint8_t>(argb >> 8);
+      e.blue = static_cast<uint8_t>(argb);
+    });
+  });
+  static constexpr const char* kEdits[] = {"deng_edit_r", "deng_edit_g", "deng_edit_b"};
+  for (int c = 0; c < 3; ++c) {
+    routes.OnName(n::kKillFocus, kEdits[c], [this, c](TNotifyUI& msg, long long) {
+      auto* edit = qobject_cast<QLineEdit*>(msg.pSender);
+      if (edit == nullptr || edit->text().trimmed().isEmpty()) return;
+      bool ok = false;
+      const int v = edit->text().trimmed().toInt(&ok);
+      if (!ok) return;
+      const auto component = static_cast<uint8_t>(std::clamp(v, 0, 255));
+      ChangeLighting([c, component](LightInfo& e) { (c == 0 ? e.red : c == 1 ? e.green : e.blue) = component; });
+    });
+  }
+}
+
+void CDevicePageUI::RegisterCreator(const std::string& className, std::function<QWidget*(QWidget*)> creator) {
   ui::CControlFactory::GetInstance().RegistControl(className, std::move(creator));
 }
 

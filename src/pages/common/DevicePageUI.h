@@ -1,21 +1,26 @@
 #pragma once
 // Base of the device pages. A page is a QWidget (the root of its layout, created through the
-// control factory by its class name) and the view of one driver: Attach makes it the driver's
-// IDeviceObserver. The driver may call the hand-offs from its worker threads, so they only
-// queue work onto the page's thread.
+// control factory by its class name), the view of one driver (Attach makes it the driver's
+// observer), and the owner of the routes of its controls: the window hands it every
+// notification of its controls while its device is the selected one.
 //
-// Who provides what:
-// - PostToUiThread: the page itself (a queued invocation on the page's thread).
-// - ArmTimer: the device tab owns timers 1000..1007 and sets the callback with SetTimerSink.
-// - PostMainMessage: the main window sets the callback with SetMainMessageSink.
-// Both callbacks run on the page's thread; a hand-off without a sink is dropped.
+// The driver's notifications may come from its worker threads: the page moves them to its own
+// thread. What a notification asks of the shell goes to sinks the device manager sets:
+// - TimerSink: the device tab's timers (1002: read the device again);
+// - PowerSink: the six power-state bytes (power indicator, battery message).
+// A notification without a sink is dropped.
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "device/model/DeviceObserver.h"
+#include "profile/LightData.h"
+#include "pages/common/PageHost.h"
+#include "pages/common/RouteTable.h"
 
 namespace orlo {
 
@@ -25,9 +30,10 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   Q_OBJECT
  public:
   using TimerSink = std::function<void(int id, int ms)>;
-  using MainMessageSink = std::function<void(int message, intptr_t wParam, intptr_t lParam)>;
+  using PowerSink = std::function<void(const std::vector<uint8_t>& bytes)>;
 
   static constexpr const char* kClassName = "CDevicePageUI";
+  static constexpr int kReloadTimer = 1002;
 
   explicit CDevicePageUI(QWidget* parent = nullptr);
   ~CDevicePageUI() override;
@@ -38,15 +44,43 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   CTessaroUSBDevice* Device() const { return device_; }
 
   void SetTimerSink(TimerSink sink) { timerSink_ = std::move(sink); }
-  void SetMainMessageSink(MainMessageSink sink) { mainSink_ = std::move(sink); }
+  void SetPowerSink(PowerSink sink) { powerSink_ = std::move(sink); }
 
   // Page class name as registered in the control factory.
   virtual std::string GetPageClassName() const { return kClassName; }
 
-  // IDeviceObserver hand-offs; safe from any thread.
-  void PostToUiThread(std::function<void()> task) override;
-  void ArmTimer(int id, int ms) override;
-  void PostMainMessage(int message, intptr_t wParam, intptr_t lParam) override;
+  // ---- page operations (UI thread) -----------------------------------------------------------
+  // Binds the page's controls; then fills them from the driver.
+  virtual void BuildPage() {}
+  // Fills the page's controls from the driver's model.
+  virtual void ApplyProfileToPage() {}
+  // Copies the driver's LED state into the visible light buttons.
+  virtual void PaintLeds() {}
+  // Relabels the key buttons and refills the key information list.
+  virtual void ShowKeyAssignments() {}
+  virtual void SelectKey(int /*index*/) {}
+  // Switches "device_function_switch" (fPage) and "device_key_function_switch" (kPage); -1
+  // leaves a layout as it is.
+  virtual void ShowFunctionTab(int /*fPage*/, int /*kPage*/) {}
+  // Shows the driver's light effect on the lighting controls.
+  virtual void ShowLighting() {}
+  // The light modes and the macro catalogue were (re)loaded.
+  virtual void ShowCatalogues() {}
+
+  // ---- IDeviceObserver: any thread ------------------------------------------------------------
+  void OnProfileStateChanged() override;
+  void OnKeyAssignmentsChanged() override;
+  void OnCataloguesLoaded() override;
+  void OnPowerChanged(const uint8_t* bytes, int count) override;
+  void OnReloadRequested(int delayMs) override;
+
+  // ---- routes -------------------------------------------------------------------------------------
+  // Runs the route of one of this page's controls; false when the page has none for it.
+  bool Route(ui::TNotifyUI& msg, IPageHost& host);
+  std::vector<std::string> RouteNames();
+
+  // Runs task on the page's thread (queued even on that thread).
+  void PostToUiThread(std::function<void()> task);
 
   // Registers a page class under its class name (and so its short form) in the control factory.
   template <class Page>
@@ -56,13 +90,30 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // Registers the base page class itself.
   static void RegisterPageControls();
 
+ protected:
+  // The routes of the page's controls; the base registers those every device page has (the
+  // function tabs, the default button).
+  virtual void RegisterRoutes(CRouteTable& routes);
+  // The window, while a route runs.
+  IPageHost& Host() const { return *host_; }
+  // The driver's model changed: save it and write it to the device, once per burst.
+  void Commit();
+  // The routes of the lighting controls ("deng_…", the mode list, the colour) for pages that
+  // carry them.
+  void RegisterLightingRoutes(CRouteTable& routes);
+  // One change to the driver's light effect, committed and shown.
+  void ChangeLighting(const std::function<void(LightInfo&)>& change);
+
  private:
-  static void RegisterCreator(const std::string& className,
-                              std::function<QWidget*(QWidget*)> creator);
+  static void RegisterCreator(const std::string& className, std::function<QWidget*(QWidget*)> creator);
+  void BuildRoutes();
 
   CTessaroUSBDevice* device_ = nullptr;
   TimerSink timerSink_;
-  MainMessageSink mainSink_;
+  PowerSink powerSink_;
+  std::optional<CRouteTable> routes_;
+  IPageHost noHost_;
+  IPageHost* host_ = &noHost_;
 };
 
 }  // namespace orlo

@@ -77,35 +77,25 @@ T* CMousePageUI::Child(const std::string& name) const {
   return findChild<T*>(Q(name));
 }
 
-// ---- observer notifications ------------------------------------------------------------------
+// ---- catalogues ---------------------------------------------------------------------------------
 
-void CMousePageUI::OnProfileStateChanged() {
-  // The companion listener may report a stage switched on the mouse from its own thread.
-  PostToUiThread([this] { ApplyProfileToPage(); });
-}
-
-void CMousePageUI::OnLedsChanged() {
-  // The device tab's LED timer picks the new state up; nothing to do on the light thread.
-}
-
-void CMousePageUI::OnKeyAssignmentsChanged() {
-  PostToUiThread([this] { ShowKeyAssignments(); });
-}
-
-void CMousePageUI::OnCataloguesLoaded() {
+void CMousePageUI::ShowCatalogues() {
   auto* combo = Child<QComboBox>("light_combo_modeSelect");
   const CTessaroMouseDevice* m = Mouse();
   if (combo == nullptr || m == nullptr) return;
   CNotifyBridge::Mute mute(combo);
   combo->clear();
-  const auto& modes = m->LightModes();
-  for (size_t i = 0; i < modes.size() && i < 10; ++i) {
-    if (!modes[i].visible) continue;
-    combo->addItem(Q(ui::TextOf(modes[i].name)), static_cast<int>(i));
+  {
+    auto lock = m->ModelLock();
+    const auto& modes = m->LightModes();
+    for (size_t i = 0; i < modes.size() && i < 10; ++i) {
+      if (!modes[i].visible) continue;
+      combo->addItem(Q(ui::TextOf(modes[i].name)), static_cast<int>(i));
+    }
+    const auto& customs = m->CustomLightModes();
+    for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
+      combo->addItem(Q(customs[i].name), static_cast<int>(i + 10));
   }
-  const auto& customs = m->CustomLightModes();
-  for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
-    combo->addItem(Q(customs[i].name), static_cast<int>(i + 10));
   ShowLighting();
 }
 
@@ -160,7 +150,11 @@ void CMousePageUI::BuildPage() {
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   built_ = true;
   // The page opens on the device's performance settings.
-  if (CTessaroUSBDevice* d = Device()) d->ShowFunctionTab(4);
+  if (CTessaroUSBDevice* d = Device()) {
+    d->SetFunctionTab(4);
+    const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(4, d->ConnectionKind());
+    ShowFunctionTab(f, k);
+  }
   ShowSettingTab(0);
 }
 
@@ -189,8 +183,7 @@ void CMousePageUI::ShowFunctionTab(int fPage, int kPage) {
 void CMousePageUI::ApplyProfileToPage() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr || !built_) return;
-  CMouseProfiledata& profile = m->Profile();
-  const std::vector<DPIStage> stages = profile.GetDPIStages();
+  const std::vector<DPIStage> stages = m->Stages();
   const CDpiScale scale = Scale();
   for (int s = 0; s < kStages; ++s) {
     const DPIStage st = s < static_cast<int>(stages.size()) ? stages[s] : DPIStage{};
@@ -201,11 +194,7 @@ void CMousePageUI::ApplyProfileToPage() {
     SetStagePosition(s, scale.PositionOf(st.dpiX));
     SetStageColour(s, 0xFF000000u | (uint32_t{st.red} << 16) | (uint32_t{st.green} << 8) | st.blue);
   }
-  const MouseSystemStages sys = [&] {
-    const auto w = profile.GetSystemStages();
-    return MouseSystemStages::Unpack(w[0], w[1], w[2], w[3]);
-  }();
-  SelectReportRate(m->link().ReceiverMode() ? sys.reportRate24g : sys.reportRate);
+  SelectReportRate(m->ReportRate());
   ShowSystemSettings();
   ShowLighting();
 }
@@ -213,14 +202,13 @@ void CMousePageUI::ApplyProfileToPage() {
 // ---- stages ----------------------------------------------------------------------------------------
 
 int CMousePageUI::SelectedStage() const {
-  const CTessaroMouseDevice* m = Mouse();
-  const int s = m != nullptr ? const_cast<CTessaroMouseDevice*>(m)->Profile().GetActiveDPIStage() : 0;
-  return s >= 0 && s < kStages ? s : 0;
+  CTessaroMouseDevice* m = Mouse();
+  return m != nullptr ? m->ActiveStage() : 0;
 }
 
 void CMousePageUI::SelectStage(int s) {
   if (s < 0 || s >= kStages) return;
-  if (CTessaroMouseDevice* m = Mouse()) m->Profile().SetActiveDPIStage(s);
+  if (CTessaroMouseDevice* m = Mouse()) m->SetActiveStage(s);
   for (int i = 0; i < kStages; ++i) SetStagePosition(i, GetStagePosition(i));
 }
 
@@ -296,27 +284,6 @@ uint32_t CMousePageUI::GetStageColour(int s) const {
   return s >= 0 && s < kStages ? colourValues_[s] : 0;
 }
 
-void CMousePageUI::StoreStages() {
-  CTessaroMouseDevice* m = Mouse();
-  if (m == nullptr) return;
-  CMouseProfiledata& profile = m->Profile();
-  std::vector<DPIStage> stages = profile.GetDPIStages();
-  if (stages.size() < kStages) stages.resize(kStages);
-  const CDpiScale scale = Scale();
-  for (int s = 0; s < kStages; ++s) {
-    DPIStage& st = stages[s];
-    st.active = IsStageEnabled(s) ? 1 : 0;
-    const auto resolution = static_cast<uint16_t>(scale.ResolutionAt(std::max(0, GetStagePosition(s))));
-    st.dpiX = resolution;
-    if (st.xy == 0) st.dpiY = resolution;  // one resolution for both axes
-    st.red = static_cast<uint8_t>(colourValues_[s] >> 16);
-    st.green = static_cast<uint8_t>(colourValues_[s] >> 8);
-    st.blue = static_cast<uint8_t>(colourValues_[s]);
-  }
-  profile.SetDPIStages(stages);
-  profile.SetActiveDPIStage(SelectedStage());
-}
-
 // ---- report rate and system settings -----------------------------------------------------------
 
 int CMousePageUI::SelectReportRate(int index) {
@@ -331,26 +298,10 @@ int CMousePageUI::SelectedReportRate() const {
   return -1;
 }
 
-void CMousePageUI::StoreReportRate(int index) {
-  CTessaroMouseDevice* m = Mouse();
-  if (m == nullptr) return;
-  if (index < 0 || index >= kRates) index = 0;
-  CMouseProfiledata& profile = m->Profile();
-  const auto w = profile.GetSystemStages();
-  MouseSystemStages sys = MouseSystemStages::Unpack(w[0], w[1], w[2], w[3]);
-  if (m->link().ReceiverMode())
-    sys.reportRate24g = static_cast<uint16_t>(index);
-  else
-    sys.reportRate = static_cast<uint16_t>(index);
-  const auto packed = sys.Pack();
-  profile.SetSystemStages(packed[0], packed[1], packed[2], packed[3]);
-}
-
 void CMousePageUI::ShowSystemSettings() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
-  const auto w = m->Profile().GetSystemStages();
-  const MouseSystemStages sys = MouseSystemStages::Unpack(w[0], w[1], w[2], w[3]);
+  const MouseSystemStages sys = m->SystemSettings();
   SetValueQuietly(Child<QSlider>("pointer_speed_slider"), sys.mouseSpeed);
   SetCheckedQuietly(Child<QAbstractButton>("pointer_precision_check"), sys.pointerPrecision != 0);
   SetCheckedQuietly(Child<QAbstractButton>("scrolls_page_check"), sys.scrollPage != 0);
@@ -368,9 +319,7 @@ void CMousePageUI::ShowSystemSettings() {
 void CMousePageUI::StoreSystemSettings() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
-  CMouseProfiledata& profile = m->Profile();
-  const auto w = profile.GetSystemStages();
-  MouseSystemStages sys = MouseSystemStages::Unpack(w[0], w[1], w[2], w[3]);
+  MouseSystemStages sys = m->SystemSettings();
   if (auto* s = Child<QSlider>("pointer_speed_slider")) sys.mouseSpeed = static_cast<uint16_t>(s->value());
   if (auto* b = Child<QAbstractButton>("pointer_precision_check")) sys.pointerPrecision = b->isChecked() ? 1 : 0;
   if (auto* b = Child<QAbstractButton>("scrolls_page_check")) sys.scrollPage = b->isChecked() ? 1 : 0;
@@ -379,8 +328,7 @@ void CMousePageUI::StoreSystemSettings() {
     s->setEnabled(sys.scrollPage == 0);
   }
   if (auto* s = Child<QSlider>("double_click_slider")) sys.doubleClickTime = static_cast<uint16_t>(s->value());
-  const auto packed = sys.Pack();
-  profile.SetSystemStages(packed[0], packed[1], packed[2], packed[3]);
+  m->SetSystemSettings(sys);
 }
 
 void CMousePageUI::ShowSettingTab(int index) {
@@ -484,8 +432,10 @@ void CMousePageUI::SelectKey(int index) {
   CTessaroMouseDevice* m = Mouse();
   if (label == nullptr || m == nullptr) return;
   std::string text = ui::TextOf(MouseButtonNameId(index));
+  const std::vector<std::string> macros = CMacroCatalogue(m->DeviceFolder()).Names();
+  auto lock = m->ModelLock();
   if (index >= 0 && index < static_cast<int>(m->KeyList().size())) {
-    const auto name = KeyInfoNameOf(m->KeyList()[index].Current(), CMacroCatalogue(m->DeviceFolder()).Names());
+    const auto name = KeyInfoNameOf(m->KeyList()[index].Current(), macros);
     if (name) {
       std::string shown;
       for (const std::string& part : NameParts(name->text)) {
@@ -509,7 +459,11 @@ void CMousePageUI::ShowKeyAssignments() {
     }
   }
   const std::vector<std::string> macros = CMacroCatalogue(m->DeviceFolder()).Names();
-  const std::vector<KeyAssign>& list = m->KeyList();
+  std::vector<KeyAssign> list;
+  {
+    auto lock = m->ModelLock();
+    list = m->KeyList();
+  }
   for (size_t i = 0; i < list.size(); ++i) {
     const auto name = KeyInfoNameOf(list[i].Current(), macros);
     if (!name) continue;
@@ -602,6 +556,7 @@ void CMousePageUI::ShowLogoTip() {
   if (logo_ == nullptr || m == nullptr) return;
   std::string text = ui::TextOf("Light_Set") + "\n" + ui::TextOf("Overall_Light_Set");
   const int mode = m->GetLightState().mode;
+  auto lock = m->ModelLock();
   if (mode < 10) {
     if (mode < static_cast<int>(m->LightModes().size())) text += ui::TextOf(m->LightModes()[mode].name);
   } else if (mode - 10 < static_cast<int>(m->CustomLightModes().size())) {
@@ -609,11 +564,6 @@ void CMousePageUI::ShowLogoTip() {
   }
   logo_->setProperty("tooltiptitle", QStringLiteral("Logo"));
   logo_->setToolTip(Q(text));
-}
-
-void RegisterDevicePages() {
-  CDevicePageUI::RegisterPageControls();
-  CDevicePageUI::RegisterPage<CMousePageUI>(CMousePageUI::kClassName);
 }
 
 }  // namespace orlo

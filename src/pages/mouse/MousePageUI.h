@@ -1,8 +1,8 @@
 #pragma once
 // The mouse page: the device picture with its 11 key buttons and 15 light buttons, the five
 // resolution stages, the report rate, the system settings, the lighting controls and the key
-// information list. It is the view of a CTessaroMouseDevice and pulls the driver's state; the
-// main window's router calls the operations below after a control changed.
+// information list. It is the view of a CTessaroMouseDevice: it pulls the driver's state, and its
+// routes (MousePageRoutes.cpp) change the driver's model and commit it.
 //
 // Every change made from code is muted, so that filling the page never routes back into the
 // driver as if the user had changed it.
@@ -48,19 +48,16 @@ class CMousePageUI : public CDevicePageUI {
   // The scale of the attached mouse's information block.
   CDpiScale Scale() const;
 
-  // ---- IDeviceObserver ----------------------------------------------------------------------
-  void OnProfileStateChanged() override;
-  void OnLedsChanged() override;
-  void OnKeyAssignmentsChanged() override;
+  // ---- page operations ------------------------------------------------------------------------
   void BuildPage() override;
-  void InitPage() override { BuildPage(); }
   void ApplyProfileToPage() override;
   void PaintLeds() override;
   void ShowKeyAssignments() override;
   void SelectKey(int index) override;
   void ShowFunctionTab(int fPage, int kPage) override;
-  void OnCataloguesLoaded() override;
-  void SetStageRanges(int sliderMax, int editMax) override;
+  void ShowCatalogues() override;
+  // Slider and edit ranges of the five stages.
+  void SetStageRanges(int sliderMax, int editMax);
 
   // ---- stages -------------------------------------------------------------------------------
   // Out-of-range stages are ignored (getters return -1 / 0).
@@ -75,23 +72,18 @@ class CMousePageUI : public CDevicePageUI {
   uint32_t GetStageColour(int s) const;
   bool IsStageEnabled(int s) const;
   int SelectedStage() const;
-  // Copies the five stages (enabled flag, resolution of the slider position, colour) into the
-  // driver's stage list and the active stage into the profile.
-  void StoreStages();
 
   // ---- report rate and system settings ---------------------------------------------------------
   // An index outside 0..4 selects 0. Returns the index taken.
   int SelectReportRate(int index);
   int SelectedReportRate() const;
-  // Copies the report rate into the wired or the receiver field of the profile, by connection.
-  void StoreReportRate(int index);
   void ShowSystemSettings();
-  // Copies the system controls into the profile's system stages.
+  // Copies the system controls into the driver's system settings.
   void StoreSystemSettings();
   void ShowSettingTab(int index);
 
   // ---- lighting ------------------------------------------------------------------------------
-  void ShowLighting();
+  void ShowLighting() override;
 
   // The page row's logo LED (-1: the logo has no LED of its own).
   void SetLogoLedIndex(int index) { logoLed_ = index; }
@@ -107,11 +99,18 @@ class CMousePageUI : public CDevicePageUI {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void RegisterRoutes(CRouteTable& routes) override;
 
  private:
   template <class T>
   T* Child(const std::string& name) const;
   void ShowLogoTip();
+  // Routes (MousePageRoutes.cpp).
+  void OnKeyClick(long long index);
+  void OnStageEnableChanged(int stage, bool on);
+  void OnStageSelected(int stage, bool on);
+  void OnStagePositionChanged(int stage, int position);
+  void OnStageColourClicked(int stage);
   // Visible and its window not minimised: only then are the light buttons worth updating.
   bool IsOnScreen() const;
   std::chrono::steady_clock::time_point lastLedPaint_{};
@@ -137,8 +136,5 @@ class CMousePageUI : public CDevicePageUI {
   int logoLed_ = -1;
   int editMax_ = CDpiScale::kMaxTyped;
 };
-
-// Registers the device page classes ("CDevicePageUI", "CMousePageUI") in the control factory.
-void RegisterDevicePages();
 
 }  // namespace orlo

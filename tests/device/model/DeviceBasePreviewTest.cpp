@@ -7,7 +7,7 @@
 #include "device/model/CustomEffectPlayer.h"
 #include "device/model/LedState.h"
 #include "device/model/PreviewTables.h"
-#include "device/model/RecordingObserver.h"
+#include "device/model/LightPreview.h"
 #include "device/model/TessaroUSBDevice.h"
 
 namespace orlo {
@@ -15,11 +15,12 @@ namespace {
 
 using namespace preview;
 
-// A device of the base class alone, with a fake-free link (nothing is sent by these steps).
-class BaseDevice : public CTessaroUSBDevice {
+// The base preview engine over four LEDs; its effect stands in for the device's.
+class BaseDevice : public CLightPreview {
  public:
-  BaseDevice() : CTessaroUSBDevice(hid::DefaultBackend(), 4, 0) {}
-  using CTessaroUSBDevice::SetSlotEntry;
+  BaseDevice() : CLightPreview(4) {}
+  void SetLightEffect(const LightInfo& e) { SetEffect(e); }
+  CLedState& ledState() { return Leds(); }
 };
 
 LightInfo Effect(uint8_t mode, uint8_t level, uint8_t speed, uint8_t dir, uint8_t multi, Rgb c = {10, 20, 30}) {
@@ -137,20 +138,12 @@ TEST(DeviceBasePreviewTest, BaseStepsPaintEveryLed) {
 }
 
 TEST(DeviceBasePreviewTest, FunctionTabsFollowTheTable) {
-  BaseDevice d;
-  CRecordingObserver obs;
-  d.SetObserver(&obs);
-  d.SetSlotEntry(2, 0, "");
-  d.ShowFunctionTab(4);
-  d.SetSlotEntry(6, 0, "");
-  d.ShowFunctionTab(4);
-  d.ShowFunctionTab(3);
-  d.ShowFunctionTab(6);
-  d.ShowFunctionTab(9);
-  EXPECT_EQ(obs.Log(), (std::vector<std::string>{"ShowFunctionTab 3 -1", "ShowFunctionTab 0 2",
-                                                  "ShowFunctionTab 1 -1", "ShowFunctionTab 0 1",
-                                                  "ShowFunctionTab 0 0"}));
-  EXPECT_EQ(d.GetFunctionTab(), 9);
+  using Pages = std::pair<int, int>;
+  EXPECT_EQ(CTessaroUSBDevice::FunctionTabPages(4, kKindMouse), (Pages{3, -1}));
+  EXPECT_EQ(CTessaroUSBDevice::FunctionTabPages(4, kKindMouseReceiver), (Pages{0, 2}));
+  EXPECT_EQ(CTessaroUSBDevice::FunctionTabPages(3, kKindMouseReceiver), (Pages{1, -1}));
+  EXPECT_EQ(CTessaroUSBDevice::FunctionTabPages(6, kKindMouse), (Pages{0, 1}));
+  EXPECT_EQ(CTessaroUSBDevice::FunctionTabPages(9, kKindMouse), (Pages{0, 0}));
 }
 
 TEST(DeviceBasePreviewTest, LedEntriesAreNeverTorn) {

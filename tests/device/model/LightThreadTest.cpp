@@ -25,11 +25,15 @@ class LightThreadTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  // Steps counted over a window of the given length.
-  static long StepsDuring(CRecordingObserver& obs, milliseconds window) {
-    const long before = obs.ledsChanged.load();
-    std::this_thread::sleep_for(window);
-    return obs.ledsChanged.load() - before;
+  // Waits for a condition the light thread brings about; false after a generous limit.
+  template <class Pred>
+  static bool Eventually(Pred pred) {
+    const auto end = steady_clock::now() + milliseconds(5000);
+    while (!pred()) {
+      if (steady_clock::now() > end) return false;
+      std::this_thread::yield();
+    }
+    return true;
   }
 
   std::filesystem::path folder_;
@@ -41,42 +45,51 @@ LightInfo Mode(uint8_t mode, uint8_t speed) {
   return e;
 }
 
-TEST_F(LightThreadTest, StepsFollowTheIntervalOfModeAndSpeed) {
+TEST_F(LightThreadTest, StepsComeEveryTwoMillisecondsPerCount) {
+  CTessaroMouseDevice mouse;
+  const CLightPreview& preview = mouse.Preview();
+  // A count is a tick that moved by more than 1 ms: breathing at speed 0 counts 20 (40 ms),
+  // the rainbow at speed 2 counts 5 (10 ms), ripple at speed 4 counts 7 (14 ms).
+  EXPECT_EQ(preview.StepPeriod(0, 0), milliseconds(40));
+  EXPECT_EQ(preview.StepPeriod(20, 2), milliseconds(10));
+  EXPECT_EQ(preview.StepPeriod(5, 4), milliseconds(14));
+  EXPECT_EQ(preview.StepPeriod(12, 0), milliseconds(0));  // custom effects: the player's own pace
+}
+
+TEST_F(LightThreadTest, SynchronisationAndAClosedLinkPauseTheSteps) {
   CTessaroMouseDevice mouse;
   CRecordingObserver obs;
   obs.keepLog = false;
   mouse.SetObserver(&obs);
   mouse.link().SetOpen(true);  // the preview runs while the link is open; no command is sent
-  mouse.SetLightEffect(Mode(0, 0));  // breathing, 20 ms
+  mouse.SetLightEffect(Mode(20, 4));
   mouse.StartLightThread();
-  std::this_thread::sleep_for(milliseconds(50));
-  const long slow = StepsDuring(obs, milliseconds(400));
-  EXPECT_GE(slow, 12);
-  EXPECT_LE(slow, 22);
-  mouse.SetLightEffect(Mode(20, 2));  // rainbow, 5 ms: the sleeping thread re-plans at once
-  std::this_thread::sleep_for(milliseconds(20));
-  const long fast = StepsDuring(obs, milliseconds(400));
-  EXPECT_GE(fast, 50);
-  EXPECT_LE(fast, 82);
-  // Lighting synchronisation owns the LEDs: no preview step.
+  ASSERT_TRUE(Eventually([&] { return obs.ledsChanged.load() >= 3; }));
+  // Lighting synchronisation owns the LEDs: the thread goes on, without a step.
   mouse.link().SetLightSyncActive(true);
-  std::this_thread::sleep_for(milliseconds(20));
-  EXPECT_EQ(StepsDuring(obs, milliseconds(100)), 0);
+  const uint64_t passes = mouse.Preview().Passes() + 1;  // a pass under way may still step
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Passes() >= passes; }));
+  const long synchronised = obs.ledsChanged.load();
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Passes() >= passes + 3; }));
+  EXPECT_EQ(obs.ledsChanged.load(), synchronised);
   mouse.link().SetLightSyncActive(false);
-  // A closed link parks the thread.
+  ASSERT_TRUE(Eventually([&] { return obs.ledsChanged.load() > synchronised; }));
+  // A closed link parks the thread the same way.
   mouse.link().SetOpen(false);
-  std::this_thread::sleep_for(milliseconds(20));
-  EXPECT_EQ(StepsDuring(obs, milliseconds(100)), 0);
-  const auto t0 = steady_clock::now();
+  const uint64_t parked = mouse.Preview().Passes() + 1;
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Passes() >= parked; }));
+  const long closed = obs.ledsChanged.load();
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Passes() >= parked + 2; }));
+  EXPECT_EQ(obs.ledsChanged.load(), closed);
+  // The stop event wakes the parked thread; a thread that kept sleeping would hang here.
   mouse.StopLightThread();
-  EXPECT_LT(steady_clock::now() - t0, milliseconds(200));  // woken by the stop event
   EXPECT_FALSE(mouse.LightThreadRunning());
 }
 
 TEST_F(LightThreadTest, RippleAndRainbowPaintTheColumnGroups) {
   CTessaroMouseDevice mouse;
   mouse.SetLightEffect(Mode(20, 0));
-  mouse.StepRainbow();
+  mouse.Preview().StepRainbow();
   // Groups {0, 13} and {6, 14, 7} each share one value; neighbouring groups differ.
   EXPECT_EQ(mouse.ledState().Get(0), mouse.ledState().Get(13));
   EXPECT_EQ(mouse.ledState().Get(6), mouse.ledState().Get(14));
@@ -84,10 +97,10 @@ TEST_F(LightThreadTest, RippleAndRainbowPaintTheColumnGroups) {
   EXPECT_NE(mouse.ledState().Get(0).brightness, mouse.ledState().Get(1).brightness);
   // A mode change seeds a ripple that walks from group to group, fading behind itself.
   mouse.SetLightEffect(Mode(5, 0));
-  mouse.StepRipple();
+  mouse.Preview().StepRipple();
   EXPECT_GT(mouse.ledState().Get(0).brightness, 0);
   EXPECT_EQ(mouse.ledState().Get(1).brightness, 0);
-  mouse.StepRipple();
+  mouse.Preview().StepRipple();
   const auto& leds = mouse.ledState();
   EXPECT_GT(leds.Get(1).brightness, leds.Get(0).brightness);
   EXPECT_GT(leds.Get(0).brightness, 0);
@@ -116,8 +129,8 @@ TEST_F(LightThreadTest, CustomEffectFromTheProfilePlaysOnTheLeds) {
   mouse.SetActiveProfileId("p");
   mouse.LoadProfile();
   {
-    std::lock_guard lock(mouse.customSteps().lock);
-    ASSERT_EQ(mouse.customSteps().steps.size(), 1u);
+    std::lock_guard lock(mouse.Preview().CustomSteps().lock);
+    ASSERT_EQ(mouse.Preview().CustomSteps().steps.size(), 1u);
   }
   mouse.link().SetOpen(true);
   mouse.StartLightThread();

@@ -135,9 +135,9 @@ TEST_F(MouseDeviceBlocksTest, ShootingBlockHoldsFourGuns) {
             (std::vector<uint8_t>{30, 0, 0x84, 0}));
   // A block whose 16-bit length would overflow is refused before anything is sent.
   std::vector<std::vector<MacroEvent>> huge(2, std::vector<MacroEvent>(8200));
-  EXPECT_TRUE(CTessaroMouseDevice::BuildEventContainer(huge).empty());
+  EXPECT_TRUE(BuildEventContainer(huge).empty());
   huge[1].resize(8000);
-  EXPECT_EQ(CTessaroMouseDevice::BuildEventContainer(huge).size(), 16u + 12 + 4 * 16200);
+  EXPECT_EQ(BuildEventContainer(huge).size(), 16u + 12 + 4 * 16200);
 }
 
 }  // namespace

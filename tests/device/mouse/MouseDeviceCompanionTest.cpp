@@ -1,4 +1,6 @@
-// Events the mouse sends on its companion interface, and stopping the listener threads.
+// Events the mouse sends on its companion interface, and stopping the listener threads. The
+// listener handles events in order, so an event whose handling the test sees is the handshake
+// that every event sent before it was handled.
 #include "MouseDeviceTestSupport.h"
 
 namespace orlo {
@@ -14,76 +16,80 @@ class MouseDeviceCompanionTest : public MouseRig {
     mouse_->LoadProfile();
     ASSERT_EQ(mouse_->ReadActiveSettings(), 1);
     ASSERT_EQ(mouse_->OpenCompanion(CompanionPath(), CTessaroMouseDevice::kCompanionWired), 1);
-    observer_.onTimer = [this](int id) {
-      if (id == CTessaroMouseDevice::kReloadTimer) mouse_->ReloadFromDevice();
-    };
+    observer_.Clear();
+  }
+  // Sends the re-read request and waits until the listener handled it (and all before it).
+  void Handshake() {
+    const int seen = observer_.Count("OnReloadRequested 50");
+    ASSERT_TRUE(sim_->SendCompanionEvent(0x401));
+    ASSERT_TRUE(observer_.WaitFor("OnReloadRequested 50", seen + 1, seconds(5)));
   }
 };
 
 TEST_F(MouseDeviceCompanionTest, ProfileAndStageEventsReachTheDriver) {
   StartListening();
   ASSERT_TRUE(sim_->SwitchStage(2, 3));  // event 0x1132
-  ASSERT_TRUE(WaitFor([&] { return observer_.Count("PostToUiThread") == 1; }));
+  ASSERT_TRUE(observer_.WaitFor("OnProfileStateChanged", 1, seconds(5)));
+  ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
   EXPECT_EQ(mouse_->ActiveProfileNumber(), 2);
   EXPECT_EQ(mouse_->GetLightState().activeProfile, 2);
-  // The stage belongs to the profile data, changed on the UI thread.
-  EXPECT_EQ(observer_.RunPosted(), 1);
-  EXPECT_EQ(mouse_->Profile().GetActiveDPIStage(), 3);
-  EXPECT_GE(observer_.Count("ApplyProfileToPage"), 1);
+  // The stage is the profile's, changed on the driver's worker, which then writes the profile.
+  EXPECT_EQ(mouse_->ActiveStage(), 3);
+  EXPECT_EQ(Block(0)[12], 3);
 
   ASSERT_TRUE(sim_->SwitchProfile(1));  // 0x1001: profile only
-  ASSERT_TRUE(WaitFor([&] { return mouse_->ActiveProfileNumber() == 1; }));
-  ASSERT_TRUE(WaitFor([&] { return observer_.RunPosted() == 1; }));
-  EXPECT_EQ(mouse_->Profile().GetActiveDPIStage(), 3);
+  Handshake();
+  ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
+  EXPECT_EQ(mouse_->ActiveProfileNumber(), 1);
+  EXPECT_EQ(mouse_->ActiveStage(), 3);
 
   // A stage the mouse does not have is ignored; the profile part still counts.
   ASSERT_TRUE(sim_->SendCompanionEvent(0x1174));
-  ASSERT_TRUE(WaitFor([&] { return mouse_->ActiveProfileNumber() == 4; }));
-  ASSERT_TRUE(WaitFor([&] { return observer_.RunPosted() == 1; }));
-  EXPECT_EQ(mouse_->Profile().GetActiveDPIStage(), 3);
+  Handshake();
+  ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
+  EXPECT_EQ(mouse_->ActiveProfileNumber(), 4);
+  EXPECT_EQ(mouse_->ActiveStage(), 3);
 }
 
 TEST_F(MouseDeviceCompanionTest, ResyncEventRereadsTheActiveSettings) {
   StartListening();
   Poke(6, {0x11, 0x22, 0x33});  // the mouse changed its colour on its own
   sim_->ClearLog();
-  ASSERT_TRUE(sim_->SendCompanionEvent(0x401));
-  ASSERT_TRUE(WaitFor([&] { return observer_.Count("ArmTimer 1002 50") == 1; }));
+  Handshake();
   EXPECT_EQ(CountOf(5), 0u);  // nothing read on the listener thread itself
-  EXPECT_EQ(observer_.RunTimers(), 1);
+  mouse_->ReloadFromDevice();  // what the tab's timer runs on the driver's worker
   EXPECT_GE(CountOf(5), 2u);
   const auto state = mouse_->GetLightState();
   EXPECT_EQ(state.red, 0x11);
   EXPECT_EQ(state.blue, 0x33);
   // Unknown codes, and an empty report, change nothing.
+  observer_.Clear();
   ASSERT_TRUE(sim_->SendCompanionEvent(0x0000));
   ASSERT_TRUE(sim_->SendCompanionEvent(0x2203));
-  std::this_thread::sleep_for(milliseconds(50));
-  EXPECT_EQ(observer_.Count("PostToUiThread"), 0);
+  Handshake();
+  ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
+  EXPECT_EQ(observer_.Count("OnProfileStateChanged"), 0);
   EXPECT_EQ(mouse_->ActiveProfileNumber(), 0);
 }
 
-TEST_F(MouseDeviceCompanionTest, StoppingABlockedListenerEndsWithinTheTimeOut) {
+TEST_F(MouseDeviceCompanionTest, StoppingABlockedListenerEnds) {
   StartListening();
   mouse_->StartLightThread();
-  std::this_thread::sleep_for(milliseconds(30));  // the listener is now waiting in its read
+  Handshake();  // the listener is back in its blocking read
   ASSERT_TRUE(mouse_->CompanionOpen(CTessaroMouseDevice::kCompanionWired));
-  const auto t0 = steady_clock::now();
+  // Closing cancels the read; a listener that kept waiting would hang the test.
   mouse_->CloseCompanion(CTessaroMouseDevice::kCompanionWired);
-  EXPECT_LT(steady_clock::now() - t0, milliseconds(1000));
   EXPECT_FALSE(mouse_->CompanionOpen(CTessaroMouseDevice::kCompanionWired));
   // Opened twice, reopened: it listens again; destroying the driver stops everything it started.
   ASSERT_EQ(mouse_->OpenCompanion(CompanionPath(), CTessaroMouseDevice::kCompanionWired), 1);
-  std::this_thread::sleep_for(milliseconds(20));
-  const auto t2 = steady_clock::now();
+  Handshake();
   ASSERT_EQ(mouse_->OpenCompanion(CompanionPath(), CTessaroMouseDevice::kCompanionWired), 1);
-  EXPECT_LT(steady_clock::now() - t2, milliseconds(1000));
   ASSERT_EQ(mouse_->ReopenCompanion(CompanionPath(), CTessaroMouseDevice::kCompanionWired), 1);
   ASSERT_TRUE(sim_->SwitchProfile(3));
-  ASSERT_TRUE(WaitFor([&] { return mouse_->ActiveProfileNumber() == 3; }));
-  const auto t1 = steady_clock::now();
+  Handshake();
+  EXPECT_EQ(mouse_->ActiveProfileNumber(), 3);
   mouse_.reset();
-  EXPECT_LT(steady_clock::now() - t1, milliseconds(1000));
+  EXPECT_FALSE(mouse_);
 }
 
 }  // namespace

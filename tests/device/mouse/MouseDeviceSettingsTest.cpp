@@ -175,7 +175,7 @@ TEST_F(MouseDeviceSettingsTest, PowerStateGoesToTheTab) {
   const auto power = observer_.Power();
   ASSERT_EQ(power.size(), 6u);
   EXPECT_EQ(power[3], 1);  // through the receiver
-  EXPECT_EQ(observer_.Count("PostMainMessage 3329 " + std::to_string(power[4]) + " 0"), 1);
+  EXPECT_EQ(observer_.Count("OnPowerChanged"), 1);
   mouse_->SetPollingSuspended(true);
   sim_->ClearLog();
   mouse_->PollBattery();

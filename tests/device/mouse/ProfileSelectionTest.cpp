@@ -16,7 +16,7 @@ class ProfileSelectionTest : public testing_support::MouseRig {
   std::unique_ptr<CTessaroMouseDevice> NewDriver() {
     auto d = std::make_unique<CTessaroMouseDevice>(backend_);
     d->SetSlotEntry(2, 0, "");
-    d->InitPage();
+    d->OpenProfileList();
     return d;
   }
   Json::Value ListDoc() const { return CJsonFile().ReadDocument(DeviceFolder() + "ProfileList.ini"); }
@@ -34,7 +34,7 @@ class ProfileSelectionTest : public testing_support::MouseRig {
 
 TEST_F(ProfileSelectionTest, FirstStartCreatesTheListAndTheSelectedDocumentAndARestartLoadsTheChange) {
   Connect(false);
-  mouse_->InitPage();
+  mouse_->OpenProfileList();
   const Json::Value list = ListDoc();
   ASSERT_EQ(list["profilelist"].size(), 1u);
   EXPECT_EQ(list["profileselect"].asInt(), 0);

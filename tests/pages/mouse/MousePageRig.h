@@ -6,6 +6,7 @@
 
 #include "app/Router.h"
 #include "device/mouse/MouseDeviceTestSupport.h"
+#include "pages/common/DeviceFamilies.h"
 #include "pages/mouse/MousePageUI.h"
 #include "sim/SimProtocol.h"
 #include "ui/ControlFactory.h"
@@ -52,7 +53,7 @@ class MousePageRig : public MouseRig {
   void SetUp() override {
     MouseRig::SetUp();
     ui::RegisterToolkitControls();
-    RegisterDevicePages();
+    RegisterDeviceFamilies();
     window_ = std::make_unique<RoutedWindow>();
     window_->resize(1000, 520);
   }
@@ -74,14 +75,24 @@ class MousePageRig : public MouseRig {
     ui::CNotifyBridge::Instance().Attach(page_);
     page_->Attach(mouse_.get());
     mouse_->SetNames("mouse", "velko_light");
-    mouse_->InitPage();
+    mouse_->OpenProfileList();
+    page_->BuildPage();
     mouse_->OnFirstContact();
     window_->selected = mouse_.get();
     Settle();
   }
 
+  // Runs what the driver's notifications posted to the UI thread.
   static void Settle() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+
+  // The burst of changes is over: the debounce commits now, the driver's worker writes it, and
+  // the page shows what the driver reported.
+  void Flush() {
+    mouse_->Debounce().Fire();
+    ASSERT_TRUE(mouse_->Session().Drain(std::chrono::seconds(10)));
+    Settle();
   }
 
   template <class T>
@@ -89,8 +100,14 @@ class MousePageRig : public MouseRig {
     return page_->findChild<T*>(QString::fromStdString(name));
   }
 
-  // Sends a notification from a named control of the page, as the bridge would.
+  // Sends a notification from a named control of the page, as the bridge would, and lets the
+  // change reach the device.
   void Raise(const std::string& name, const char* type, int64_t wParam = 0) {
+    RaiseOnly(name, type, wParam);
+    Flush();
+  }
+  // The notification alone: a commit it asks for waits for the debounce.
+  void RaiseOnly(const std::string& name, const char* type, int64_t wParam = 0) {
     QWidget* sender = Find<QWidget>(name);
     ui::TNotifyUI msg{type, sender, name, wParam, 0};
     window_->Notify(msg);

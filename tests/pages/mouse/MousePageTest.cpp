@@ -74,7 +74,7 @@ TEST_F(MousePageTest, DraggingShowsOnlyAndReleasingWritesOnce) {
   EXPECT_EQ(CountOf(sim::kCmdWriteSettings), 0u);
 
   slider->setSliderDown(false);  // released: "valuechanged"
-  Settle();
+  Flush();
   // One configuration session (the 78 bytes travel in two reports).
   EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 1u);
   EXPECT_EQ(CountOf(sim::kCmdEndConfig), 1u);
@@ -155,14 +155,14 @@ TEST_F(MousePageTest, ReportRateAndSystemSettingsReachBlockAndProfile) {
   Button("polling_rate_option_0")->click();
   const int active = mouse_->Profile().GetActiveDPIStage();
   Button("DPI_select_check_" + std::to_string(active))->click();
-  Settle();
+  Flush();
   EXPECT_TRUE(Button("polling_rate_option_0")->isChecked());
   EXPECT_TRUE(Button("DPI_select_check_" + std::to_string(active))->isChecked());
   EXPECT_EQ(CountOf(sim::kCmdBeginConfig), 0u);
 
   Find<QSlider>("pointer_speed_slider")->setValue(14);  // raises "valuechanged" itself
   Button("scrolls_page_check")->click();
-  Settle();
+  Flush();
   const Json::Value system = Document()["Device"][0]["SystemStages"];
   EXPECT_EQ(system["MouseSpeed"].asInt(), 14);
   EXPECT_EQ(system["ScorllPage"].asInt(), 1);
@@ -176,7 +176,7 @@ TEST_F(MousePageTest, LightingControlsUpdateEffectProfileAndBlock) {
   Raise("deng_edit_G", kKillFocus);
   Find<QLineEdit>("deng_edit_B")->setText("");  // empty: nothing
   Raise("deng_edit_B", kKillFocus);
-  Settle();
+  Flush();
   const LightInfo e = mouse_->GetLightEffect();
   EXPECT_EQ(e.brightness, 2);
   EXPECT_EQ(e.green, 77);
@@ -190,7 +190,7 @@ TEST_F(MousePageTest, LightingControlsUpdateEffectProfileAndBlock) {
   const int item = modes->count() - 1;
   const int mode = modes->itemData(item).toInt();
   modes->setCurrentIndex(item);
-  Settle();
+  Flush();
   EXPECT_EQ(mouse_->GetLightEffect().mode, mode);
   EXPECT_EQ(Block(0)[1], mouse_->ModeCode(mode));
 }

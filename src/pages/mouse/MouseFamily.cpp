@@ -1,0 +1,16 @@
+#include "pages/mouse/MouseFamily.h"
+
+#include "device/mouse/TessaroMouseDevice.h"
+#include "pages/common/DeviceFamilies.h"
+#include "pages/mouse/MousePageUI.h"
+
+namespace orlo {
+
+void RegisterMouseFamily() {
+  CDevicePageUI::RegisterPage<CMousePageUI>(CMousePageUI::kClassName);
+  RegisterDriver(kKindMouse, [](std::shared_ptr<hid::HidBackend> backend) {
+    return std::make_unique<CTessaroMouseDevice>(std::move(backend));
+  });
+}
+
+}  // namespace orlo
