@@ -345,20 +345,14 @@ class Parser {
     // Nothing reads a constant field, so a bad range costs nothing there; it is left out.
     const bool padding = bits == 0 || (flags & kFieldConstant);
     if (badRange && !padding) return Fail("bad usage range");
-    std::vector<UsageSpan> spans = field.usages;
     tlc.fields.push_back(std::move(field));
     if (padding) return true;
+    // Same order as l_.usages: no range was left out.
+    const std::vector<UsageSpan>& declared = tlc.fields.back().usages;
 
     const int32_t logicalMax = g_.logicalMax.Above(g_.logicalMin);
     const int32_t physicalMax = g_.physicalMax.Above(g_.physicalMin);
 
-    // A field without usages gets usage 0 of the current page.
-    std::vector<bool> ranges;
-    for (const auto& e : l_.usages) ranges.push_back(e.isRange);
-    if (spans.empty()) {
-      spans.push_back({g_.usagePage, 0, 0});
-      ranges.push_back(false);
-    }
     const uint16_t link = collectionStack_.back();
     const LinkCollectionNode& node = tlc.linkCollections[link];
 
@@ -373,23 +367,27 @@ class Parser {
     common.logicalMin = g_.logicalMin;
     common.logicalMax = logicalMax;
 
+    // A field without usages gets usage 0 of the current page.
+    const UsageSpan none{g_.usagePage, 0, 0};
+    const size_t spans = declared.empty() ? 1 : declared.size();
     auto fill = [&](FieldCapsBase& c, size_t i) {
-      c.usagePage = spans[i].page;
-      c.isRange = ranges[i];
-      c.usageMin = spans[i].min;
-      c.usageMax = spans[i].max;
+      const UsageSpan& span = declared.empty() ? none : declared[i];
+      c.usagePage = span.page;
+      c.isRange = !declared.empty() && l_.usages[i].isRange;
+      c.usageMin = span.min;
+      c.usageMax = span.max;
     };
     auto roomFor = [&](size_t more) {
       size_t n = 0;
       for (int i = 0; i < kReportTypeCount; ++i) n += tlc.buttonCaps[i].size() + tlc.valueCaps[i].size();
       return n + more <= kMaxCapsPerCollection;
     };
-    if (!roomFor(spans.size())) return Fail("too many capabilities");
+    if (!roomFor(spans)) return Fail("too many capabilities");
 
     if (!(flags & kFieldVariable)) {
       // Array: every cap shares the item's bits; the element value picks a usage.
       uint32_t indexBase = 0;
-      for (size_t i = 0; i < spans.size(); ++i) {
+      for (size_t i = 0; i < spans; ++i) {
         ButtonCaps c;
         static_cast<FieldCapsBase&>(c) = common;
         fill(c, i);
@@ -406,11 +404,11 @@ class Parser {
     // Variable: elements go to the usages in order, the last usage takes what is left.
     const bool button = g_.reportSize == 1;
     uint32_t element = 0;
-    for (size_t i = 0; i < spans.size() && element < g_.reportCount; ++i) {
+    for (size_t i = 0; i < spans && element < g_.reportCount; ++i) {
       FieldCapsBase c = common;
       fill(c, i);
       const uint32_t span = uint32_t{c.usageMax} - c.usageMin + 1;
-      const bool last = i + 1 == spans.size();
+      const bool last = i + 1 == spans;
       uint32_t n = std::min(span, g_.reportCount - element);
       if (last) n = g_.reportCount - element;
       if (c.isRange && n < span) c.usageMax = static_cast<uint16_t>(c.usageMin + n - 1);
@@ -536,7 +534,9 @@ int32_t ParseReportDescriptor(const uint8_t* data, size_t size, ParsedDescriptor
     return kHidStatusInvalidPreparsedData;
   }
   if (size > kMaxDescriptorBytes) {
-    out.error = "descriptor longer than " + std::to_string(kMaxDescriptorBytes) + " bytes";
+    out.errorOffset = kMaxDescriptorBytes;
+    out.error = "byte " + std::to_string(kMaxDescriptorBytes) + ": descriptor longer than " +
+                std::to_string(kMaxDescriptorBytes) + " bytes";
     return kHidStatusInvalidPreparsedData;
   }
   Parser parser(data, size, out);
