@@ -160,6 +160,33 @@ TEST(HidrawBackend, OpenReadsAttributesAndRefusesForeignPaths) {
   EXPECT_FALSE(backend.Open((dev / "hidraw5").string() + "#vid_320f&pid_222e&mi_01", true, true));
 }
 
+TEST(HidrawBackend, DescriptorIsReadFromSysfsWithoutTheNode) {
+  TempDir tmp;
+  const auto sys = tmp.path() / "sys";
+  WriteFile(sys / "hidraw0/device/uevent", kUevent);
+  WriteFile(sys / "hidraw0/device/report_descriptor", kTwoCollections);
+  WriteFile(sys / "hidraw2/device/uevent", kUevent);
+  WriteFile(sys / "hidraw2/device/report_descriptor", std::vector<uint8_t>{0xA1, 0x01});
+  WriteFile(sys / "hidraw3/device/report_descriptor", std::string(4097, '\0'));
+  // No node exists below the device root: nothing is opened.
+  const auto dev = tmp.path() / "dev";
+  auto backend = std::make_shared<HidrawBackend>(sys.string(), dev.string());
+  EXPECT_EQ(backend->ReadReportDescriptor(dev.string() + "/hidraw0#vid_320f&pid_222e&mi_01&col02"), kTwoCollections);
+  // The bytes as they are, even when they do not parse.
+  EXPECT_EQ(backend->ReadReportDescriptor(dev.string() + "/hidraw2#vid_320f&pid_222e&mi_01"),
+            (std::vector<uint8_t>{0xA1, 0x01}));
+  EXPECT_FALSE(backend->ReadReportDescriptor(dev.string() + "/hidraw3#vid_320f&pid_222e&mi_01"));  // overlong
+  EXPECT_FALSE(backend->ReadReportDescriptor(dev.string() + "/hidraw5#vid_320f&pid_222e&mi_01"));
+  EXPECT_FALSE(backend->ReadReportDescriptor("/elsewhere/hidraw0#vid_320f&pid_222e&mi_01"));
+
+  // A composite asks each backend in turn.
+  CompositeBackend composite;
+  composite.Add(std::make_shared<HidrawBackend>(sys.string(), "/nowhere"));
+  composite.Add(backend);
+  EXPECT_EQ(composite.ReadReportDescriptor(dev.string() + "/hidraw0#vid_320f&pid_222e&mi_01&col01"), kTwoCollections);
+  EXPECT_FALSE(composite.ReadReportDescriptor("/elsewhere/hidraw0#vid_320f&pid_222e&mi_01"));
+}
+
 TEST(HidrawDevice, ReadKeepsOnlyOwnCollectionsReports) {
   SocketDevice s(kTwoCollections, 1);  // the collection with report id 2
   s.Send({0x01, 0xAA, 0xAA, 0xAA});

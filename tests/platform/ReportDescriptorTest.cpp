@@ -73,6 +73,15 @@ std::vector<uint16_t> Usages(const TopLevelCollection& c, uint16_t page, const s
   return list;
 }
 
+int32_t RawValue(const TopLevelCollection& c, uint16_t page, uint16_t usage, const std::vector<uint8_t>& report,
+                 uint32_t& raw) {
+  return GetUsageValue(c, ReportType::Input, page, 0, usage, raw, report.data(), report.size());
+}
+int32_t ScaledValue(const TopLevelCollection& c, uint16_t page, uint16_t usage, const std::vector<uint8_t>& report,
+                    int32_t& scaled) {
+  return GetScaledUsageValue(c, ReportType::Input, page, 0, usage, scaled, report.data(), report.size());
+}
+
 }  // namespace
 
 TEST(ReportDescriptor, BootMouseCapsAndExtraction) {
@@ -232,7 +241,6 @@ TEST(ReportDescriptor, MalformedInputFailsClearly) {
   ExpectFails({0xC0}, "end collection without collection");
   ExpectFails({0x75, 0x08, 0x95, 0x01, 0x81, 0x02}, "main item outside a collection");
   ExpectFails({0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x00, 0xC0}, "report id 0");
-  ExpectFails({0x0C, 0x00}, "reserved item type");
   // Report count of two billion, and a count that fits alone but makes a huge report.
   ExpectFails({0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x75, 0x08, 0x97, 0x00, 0x00, 0x00, 0x80, 0x81, 0x02, 0xC0},
               "absurd report count");
@@ -253,6 +261,136 @@ TEST(ReportDescriptor, MalformedInputFailsClearly) {
   // Usage maximum below its minimum.
   ExpectFails({0x05, 0x09, 0xA1, 0x01, 0x19, 0x05, 0x29, 0x01, 0x75, 0x01, 0x95, 0x01, 0x81, 0x02, 0xC0},
               "inverted usage range");
+}
+
+TEST(ReportDescriptor, PaddingReservedAndLongItemsAreSkipped) {
+  // The boot mouse with a reserved main tag carrying data (0xD1 0x05), a reserved-type item
+  // (0x0E 0x12 0x34), a reserved-type item of four data bytes (0xFF ...) and a long item with two
+  // data bytes after its buttons, and a 0x00 padding byte at the end.
+  std::vector<uint8_t> d = kBootMouse;
+  d.insert(d.begin() + 26, {0xD1, 0x05, 0x0E, 0x12, 0x34, 0xFF, 0x01, 0x02, 0x03, 0x04, 0xFE, 0x02, 0x10, 0xAA, 0xBB});
+  d.push_back(0x00);
+  auto p = MustParse(d);
+  ASSERT_EQ(p.collections.size(), 1u);
+  const auto& c = p.collections[0];
+  EXPECT_EQ(c.caps.inputReportByteLength, 4);
+  EXPECT_EQ(c.caps.numberInputButtonCaps + c.caps.numberInputValueCaps, 1 + 2);
+  // Every main item is listed, padding included, where it lies.
+  ASSERT_EQ(c.fields.size(), 3u);
+  EXPECT_EQ(c.fields[0].bitPosition, 0u);
+  EXPECT_EQ(c.fields[0].reportCount, 3u);
+  EXPECT_EQ(c.fields[0].usages, (std::vector<UsageSpan>{{0x09, 1, 3}}));
+  EXPECT_EQ(c.fields[1].bitPosition, 3u);
+  EXPECT_EQ(c.fields[1].bitSize, 5u);
+  EXPECT_EQ(c.fields[1].flags, kFieldConstant);
+  EXPECT_TRUE(c.fields[1].usages.empty());
+  EXPECT_EQ(c.fields[2].bitPosition, 8u);
+  EXPECT_EQ(c.fields[2].usages, (std::vector<UsageSpan>{{0x01, 0x30, 0x30}, {0x01, 0x31, 0x31}}));
+  const std::vector<uint8_t> report = {0x00, 0x05, 0xFE, 0x03};
+  EXPECT_EQ(Usages(c, 0x09, report), (std::vector<uint16_t>{1, 3}));
+
+  // A reserved main item is still a main item: the usage declared before it is gone.
+  auto q = MustParse({0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x01,  //
+                      0x09, 0x05, 0x00, 0x09, 0x06, 0x81, 0x02, 0xC0});
+  EXPECT_EQ(q.collections[0].fields[0].usages, (std::vector<UsageSpan>{{0xFF00, 6, 6}}));
+}
+
+TEST(ReportDescriptor, ItemsCutShortAtTheEndFailWithTheirPlace) {
+  const std::vector<uint8_t> head = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01};
+  auto cut = [&](std::vector<uint8_t> tail, size_t offset, const std::string& error) {
+    std::vector<uint8_t> d = head;
+    d.insert(d.end(), tail.begin(), tail.end());
+    ParsedDescriptor p;
+    EXPECT_EQ(ParseReportDescriptor(d, p), kHidStatusInvalidPreparsedData) << error;
+    EXPECT_EQ(p.errorOffset, offset);
+    EXPECT_EQ(p.error, error);
+  };
+  cut({0xC0, 0x26, 0xFF}, 7, "byte 7: item cut short: 2 data bytes announced, 1 left");
+  cut({0xC0, 0x27}, 7, "byte 7: item cut short: 4 data bytes announced, 0 left");
+  cut({0xC0, 0xFE, 0x05}, 7, "byte 7: long item cut short in its header");
+  cut({0xC0, 0xFE, 0x05, 0x10, 0x01, 0x02}, 7, "byte 7: long item cut short: 5 data bytes announced, 2 left");
+  cut({}, 6, "end of descriptor: collection not closed");
+}
+
+TEST(ReportDescriptor, EachUsageKeepsThePageItWasDeclaredUnder) {
+  // One button item declaring buttons 1-2 then consumer 0xE9-0xEA, four bits of padding, one
+  // value item declaring desktop X, Y then the simulation page's throttle (0xBB).
+  const std::vector<uint8_t> d = {
+      0x05, 0x01, 0x09, 0x05, 0xA1, 0x01, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x04,  //
+      0x05, 0x09, 0x09, 0x01, 0x09, 0x02, 0x05, 0x0C, 0x09, 0xE9, 0x09, 0xEA, 0x81, 0x02,  //
+      0x81, 0x01,                                                                          //
+      0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x03,                                            //
+      0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x05, 0x02, 0x09, 0xBB, 0x81, 0x02,              //
+      0xC0};
+  auto p = MustParse(d);
+  const auto& c = p.collections[0];
+  ASSERT_EQ(c.Buttons(ReportType::Input).size(), 4u);
+  const std::vector<uint8_t> report = {0x00, 0x05, 0x10, 0x20, 0x30};  // button 1, volume up
+  EXPECT_EQ(Usages(c, 0x09, report), (std::vector<uint16_t>{1}));
+  EXPECT_EQ(Usages(c, 0x0C, report), (std::vector<uint16_t>{0xE9}));
+  uint32_t raw = 0;
+  EXPECT_EQ(RawValue(c, 0x01, 0x31, report, raw), kHidStatusSuccess);
+  EXPECT_EQ(raw, 0x20u);
+  EXPECT_EQ(RawValue(c, 0x02, 0xBB, report, raw), kHidStatusSuccess);
+  EXPECT_EQ(raw, 0x30u);
+  EXPECT_EQ(RawValue(c, 0x02, 0x30, report, raw), kHidStatusUsageNotFound);
+  EXPECT_EQ(c.fields[2].usages, (std::vector<UsageSpan>{{0x01, 0x30, 0x30}, {0x01, 0x31, 0x31}, {0x02, 0xBB, 0xBB}}));
+}
+
+TEST(ReportDescriptor, AUsagePageAfterTheLastUsagesRepagesTheShortOnesAtTheEnd) {
+  auto pages = [](const std::vector<uint8_t>& usages) {
+    std::vector<uint8_t> d = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x01, 0x95, 0x04, 0x25, 0x01};
+    d.insert(d.end(), usages.begin(), usages.end());
+    d.insert(d.end(), {0x81, 0x02, 0xC0});
+    auto p = MustParse(d);
+    return p.collections.empty() ? std::vector<UsageSpan>{} : p.collections[0].fields[0].usages;
+  };
+  // Buttons 1, 2 then the consumer page with no usage after it: both become consumer usages.
+  EXPECT_EQ(pages({0x05, 0x09, 0x09, 0x01, 0x09, 0x02, 0x05, 0x0C}),
+            (std::vector<UsageSpan>{{0x0C, 1, 1}, {0x0C, 2, 2}}));
+  // The walk back stops at the first usage already on the last page; a four-byte usage is passed.
+  EXPECT_EQ(pages({0x05, 0x09, 0x09, 0x01, 0x05, 0x07, 0x09, 0x04, 0x05, 0x09, 0x09, 0x02,  //
+                   0x0B, 0xE9, 0x00, 0x0C, 0x00, 0x05, 0x07}),
+            (std::vector<UsageSpan>{{0x09, 1, 1}, {0x07, 4, 4}, {0x07, 2, 2}, {0x0C, 0xE9, 0xE9}}));
+  // A range keeps its page like a single usage.
+  EXPECT_EQ(pages({0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x05, 0x0C, 0x09, 0xCD}),
+            (std::vector<UsageSpan>{{0x09, 1, 3}, {0x0C, 0xCD, 0xCD}}));
+}
+
+TEST(ReportDescriptor, FieldsWiderThan32BitsGetCapsAndFittingValues) {
+  // X: 64 bits, 0..0x7FFFFFFF; Y: 40 bits, 0x80000000..0x7FFFFFFF.
+  const std::vector<uint8_t> d = {
+      0x05, 0x01, 0x09, 0x04, 0xA1, 0x01,                                                    //
+      0x09, 0x30, 0x15, 0x00, 0x27, 0xFF, 0xFF, 0xFF, 0x7F, 0x75, 0x40, 0x95, 0x01, 0x81, 0x02,  //
+      0x09, 0x31, 0x17, 0x00, 0x00, 0x00, 0x80, 0x75, 0x28, 0x81, 0x02,                      //
+      0xC0};
+  auto p = MustParse(d);
+  const auto& c = p.collections[0];
+  EXPECT_EQ(c.caps.inputReportByteLength, 14);
+  ASSERT_EQ(c.Values(ReportType::Input).size(), 2u);
+  EXPECT_EQ(c.Values(ReportType::Input)[0].bitSize, 64);
+  EXPECT_EQ(c.Values(ReportType::Input)[1].bitSize, 40);
+  EXPECT_EQ(c.Values(ReportType::Input)[1].bitPosition, 64u);
+
+  // X 0x12345678, Y -2.
+  const std::vector<uint8_t> small = {0x00, 0x78, 0x56, 0x34, 0x12, 0x00, 0x00, 0x00, 0x00,
+                                      0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
+  uint32_t raw = 0;
+  int32_t scaled = 0;
+  EXPECT_EQ(RawValue(c, 0x01, 0x30, small, raw), kHidStatusSuccess);
+  EXPECT_EQ(raw, 0x12345678u);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x30, small, scaled), kHidStatusSuccess);
+  EXPECT_EQ(scaled, 0x12345678);
+  EXPECT_EQ(RawValue(c, 0x01, 0x31, small, raw), kHidStatusBufferTooSmall);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x31, small, scaled), kHidStatusSuccess);
+  EXPECT_EQ(scaled, -2);
+
+  // X 0x100000000, Y +0x80000000: neither fits 32 bits.
+  const std::vector<uint8_t> big = {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                    0x00, 0x00, 0x00, 0x80, 0x00};
+  EXPECT_EQ(RawValue(c, 0x01, 0x30, big, raw), kHidStatusBufferTooSmall);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x30, big, scaled), kHidStatusNull);
+  EXPECT_EQ(ScaledValue(c, 0x01, 0x31, big, scaled), kHidStatusNull);
 }
 
 TEST(ReportDescriptor, RandomBytesNeverCrash) {

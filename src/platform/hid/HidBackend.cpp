@@ -7,6 +7,12 @@ namespace orlo::hid {
 // Defined by the hidraw backend.
 std::shared_ptr<HidBackend> MakeHidrawBackend();
 
+std::optional<std::vector<uint8_t>> HidBackend::ReadReportDescriptor(const std::string& path) {
+  auto device = Open(path, false, false);
+  if (!device) return std::nullopt;
+  return device->ReportDescriptor();
+}
+
 void CompositeBackend::Add(std::shared_ptr<HidBackend> backend) {
   if (backend) backends_.push_back(std::move(backend));
 }
@@ -26,6 +32,13 @@ std::unique_ptr<HidDevice> CompositeBackend::Open(const std::string& path, bool 
     if (auto d = b->Open(path, read, write)) return d;
   }
   return nullptr;
+}
+
+std::optional<std::vector<uint8_t>> CompositeBackend::ReadReportDescriptor(const std::string& path) {
+  for (auto& b : backends_) {
+    if (auto d = b->ReadReportDescriptor(path)) return d;
+  }
+  return std::nullopt;
 }
 
 namespace {

@@ -52,6 +52,10 @@ class HidBackend {
   virtual std::optional<std::vector<std::string>> Enumerate() = 0;
   // Opens a path this backend listed; null when it is not this backend's or cannot be opened.
   virtual std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) = 0;
+  // Report descriptor of the interface a listed path belongs to, read without claiming the
+  // device; nullopt when the path is not this backend's or the descriptor cannot be read. By
+  // default the path is opened for neither reading nor writing and the handle asked.
+  virtual std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path);
 };
 
 // Several backends seen as one: paths are concatenated, Open asks each in turn.
@@ -60,6 +64,7 @@ class CompositeBackend : public HidBackend {
   void Add(std::shared_ptr<HidBackend> backend);
   std::optional<std::vector<std::string>> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
+  std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path) override;
 
  private:
   std::vector<std::shared_ptr<HidBackend>> backends_;

@@ -235,17 +235,23 @@ bool SplitCollectionPath(const std::string& path, std::string& node, int& collec
 HidrawBackend::HidrawBackend(std::string sysClassRoot, std::string devRoot)
     : sysRoot_(std::move(sysClassRoot)), devRoot_(std::move(devRoot)) {}
 
+std::optional<std::vector<uint8_t>> HidrawBackend::ReadDescriptorFile(const std::string& name) const {
+  auto desc = ReadSmallFile(sysRoot_ + "/" + name + "/device/report_descriptor", kMaxDescriptorBytes);
+  if (!desc || desc->empty()) return std::nullopt;
+  return std::vector<uint8_t>(desc->begin(), desc->end());
+}
+
 std::optional<HidrawBackend::NodeInfo> HidrawBackend::ReadNode(const std::string& name) const {
   const std::string dir = sysRoot_ + "/" + name + "/device/";
   auto uevent = ReadSmallFile(dir + "uevent", 64 * 1024);
   if (!uevent) return std::nullopt;
   auto ev = ParseHidUevent(*uevent);
   if (!ev) return std::nullopt;
-  auto desc = ReadSmallFile(dir + "report_descriptor", kMaxDescriptorBytes);
-  if (!desc || desc->empty()) return std::nullopt;
+  auto desc = ReadDescriptorFile(name);
+  if (!desc) return std::nullopt;
   NodeInfo info;
   info.uevent = *ev;
-  info.descriptor.assign(desc->begin(), desc->end());
+  info.descriptor = std::move(*desc);
   ParsedDescriptor parsed;
   if (ParseReportDescriptor(info.descriptor, parsed) != kHidStatusSuccess) return std::nullopt;
   info.collectionCount = static_cast<int>(parsed.collections.size());
@@ -289,15 +295,22 @@ std::optional<std::vector<std::string>> HidrawBackend::Enumerate() {
   return paths;
 }
 
-std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool read, bool write) {
+std::optional<std::string> HidrawBackend::NodeOfPath(const std::string& path, int& collectionIndex) const {
   std::string node;
-  int index = 0;
-  if (!SplitCollectionPath(path, node, index)) return nullptr;
+  if (!SplitCollectionPath(path, node, collectionIndex)) return std::nullopt;
   const std::string prefix = devRoot_ + "/";
-  if (node.compare(0, prefix.size(), prefix) != 0) return nullptr;
-  const std::string name = node.substr(prefix.size());
-  if (!IsHidrawName(name)) return nullptr;
-  auto info = ReadNode(name);
+  if (node.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+  std::string name = node.substr(prefix.size());
+  if (!IsHidrawName(name)) return std::nullopt;
+  return name;
+}
+
+std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool read, bool write) {
+  int index = 0;
+  const auto name = NodeOfPath(path, index);
+  if (!name) return nullptr;
+  const std::string node = devRoot_ + "/" + *name;
+  auto info = ReadNode(*name);
   if (!info || index >= info->collectionCount) return nullptr;
   int flags = O_NONBLOCK | O_CLOEXEC;
   if (read && write) flags |= O_RDWR;
@@ -307,6 +320,13 @@ std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool rea
   if (fd < 0) return nullptr;
   HidAttributes attrs{info->uevent.vendorId, info->uevent.productId, info->version};
   return MakeHidrawDevice(fd, attrs, std::move(info->descriptor), index);
+}
+
+std::optional<std::vector<uint8_t>> HidrawBackend::ReadReportDescriptor(const std::string& path) {
+  int index = 0;
+  const auto name = NodeOfPath(path, index);
+  if (!name) return std::nullopt;
+  return ReadDescriptorFile(*name);
 }
 
 std::unique_ptr<HidDevice> MakeHidrawDevice(int fd, HidAttributes attributes, std::vector<uint8_t> descriptor,

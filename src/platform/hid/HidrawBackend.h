@@ -42,6 +42,8 @@ class HidrawBackend : public HidBackend {
   explicit HidrawBackend(std::string sysClassRoot = "/sys/class/hidraw", std::string devRoot = "/dev");
   std::optional<std::vector<std::string>> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
+  // From the node's sysfs entry: needs no access to the node itself.
+  std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path) override;
 
  private:
   struct NodeInfo {
@@ -51,6 +53,9 @@ class HidrawBackend : public HidBackend {
     uint16_t version = 0;
   };
   std::optional<NodeInfo> ReadNode(const std::string& name) const;
+  std::optional<std::vector<uint8_t>> ReadDescriptorFile(const std::string& name) const;
+  // The hidraw node name ("hidraw3") and collection index of a path of this backend.
+  std::optional<std::string> NodeOfPath(const std::string& path, int& collectionIndex) const;
 
   std::string sysRoot_;
   std::string devRoot_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace orlo::hid {
 
@@ -9,6 +10,7 @@ namespace {
 
 // Item types and tags of the short item format.
 enum : uint8_t { kTypeMain = 0, kTypeGlobal = 1, kTypeLocal = 2, kTypeReserved = 3 };
+constexpr uint8_t kLongItemPrefix = 0xFE;
 enum : uint8_t {
   kMainInput = 0x8, kMainOutput = 0x9, kMainCollection = 0xA, kMainFeature = 0xB,
   kMainEndCollection = 0xC
@@ -60,12 +62,16 @@ struct GlobalState {
   uint8_t reportId = 0;
 };
 
-// A usage, or a usage range, in order of appearance. Values below 0x10000 still need the usage
-// page that is current at the main item.
+// A usage, or a usage range, in order of appearance. An end given in four bytes carries its own
+// page in the high half; a shorter one takes `page`, the usage page current when it was declared
+// (or, at the main item, the page a later Usage Page item gave it).
 struct UsageEntry {
   bool isRange = false;
   bool extendedMin = false, extendedMax = false;
   uint32_t min = 0, max = 0;
+  uint16_t page = 0;
+
+  bool Short() const { return !extendedMin || !extendedMax; }
 };
 
 struct LocalState {
@@ -75,8 +81,10 @@ struct LocalState {
   bool pendingMinExt = false, pendingMaxExt = false;
 };
 
-// Fields start at byte 1 (byte 0 is the report id); the caller checked the length.
+// Fields start at byte 1 (byte 0 is the report id); the caller checked the length. Of a field
+// wider than 32 bits this reads the low 32.
 uint32_t ReadBits(const uint8_t* report, uint32_t bitPos, uint32_t size) {
+  size = std::min<uint32_t>(size, 32);
   uint64_t v = 0;
   const uint32_t first = bitPos / 8;
   const uint32_t last = (bitPos + size - 1) / 8;
@@ -94,6 +102,22 @@ int64_t ToLogical(uint32_t raw, uint32_t bits, int32_t logicalMin) {
   return raw;
 }
 
+// The bits of a field element above its low 32 (a field wider than 32 bits): all zero, or all
+// one (the sign extension of a negative 32-bit value).
+struct HighBits {
+  bool zero = true;
+  bool ones = true;
+};
+HighBits ReadHighBits(const uint8_t* report, uint32_t bitPos, uint32_t size) {
+  HighBits h;
+  for (uint32_t b = 32; b < size && (h.zero || h.ones); ++b) {
+    const uint32_t at = bitPos + b;
+    if ((report[1 + at / 8] >> (at % 8)) & 1) h.zero = false;
+    else h.ones = false;
+  }
+  return h;
+}
+
 class Parser {
  public:
   Parser(const uint8_t* data, size_t size, ParsedDescriptor& out) : data_(data), size_(size), out_(out) {}
@@ -101,33 +125,36 @@ class Parser {
   bool Run() {
     size_t pos = 0;
     while (pos < size_) {
+      offset_ = pos;
       const uint8_t prefix = data_[pos];
-      if (prefix == 0xFE) {  // long item: skipped, nothing defined uses it
-        if (pos + 3 > size_) return Fail("truncated long item");
+      const size_t left = size_ - pos - 1;
+      if (prefix == kLongItemPrefix) {  // long item: data size, tag, data; nothing defined uses it
+        if (left < 2) return Fail("long item cut short in its header");
         const size_t len = data_[pos + 1];
-        if (pos + 3 + len > size_) return Fail("truncated long item");
+        if (left - 2 < len) return Fail(CutShort("long item", len, left - 2));
         pos += 3 + len;
         continue;
       }
-      static constexpr int kSizes[4] = {0, 1, 2, 4};
-      const int dataSize = kSizes[prefix & 3];
+      static constexpr size_t kSizes[4] = {0, 1, 2, 4};
+      const size_t dataSize = kSizes[prefix & 3];
       const uint8_t type = (prefix >> 2) & 3;
       const uint8_t tag = prefix >> 4;
-      if (pos + 1 + dataSize > size_) return Fail("truncated item at offset " + std::to_string(pos));
+      if (left < dataSize) return Fail(CutShort("item", dataSize, left));
       uint32_t value = 0;
-      for (int i = dataSize; i > 0; --i) value = (value << 8) | data_[pos + i];
-      offset_ = pos;
+      for (size_t i = dataSize; i > 0; --i) value = (value << 8) | data_[pos + i];
       pos += 1 + dataSize;
+      const int size = static_cast<int>(dataSize);
       bool ok = true;
       switch (type) {
         case kTypeMain: ok = Main(tag, value); break;
-        case kTypeGlobal: ok = Global(tag, value, dataSize); break;
-        case kTypeLocal: ok = Local(tag, value, dataSize); break;
-        default: ok = Fail("reserved item type"); break;
+        case kTypeGlobal: ok = Global(tag, value, size); break;
+        case kTypeLocal: ok = Local(tag, value, size); break;
+        default: break;  // reserved type: skipped with its data
       }
       if (!ok) return false;
     }
-    if (!collectionStack_.empty()) return Fail("collection not closed at end of descriptor");
+    offset_ = SIZE_MAX;
+    if (!collectionStack_.empty()) return Fail("collection not closed");
     if (out_.collections.empty()) return Fail("no top-level collection");
     Finish();
     return true;
@@ -135,11 +162,18 @@ class Parser {
 
   bool Fail(const std::string& why) {
     out_.collections.clear();
-    out_.error = why + (offset_ != SIZE_MAX ? " (item at byte " + std::to_string(offset_) + ")" : "");
+    out_.errorOffset = offset_ != SIZE_MAX ? offset_ : size_;
+    out_.error = (offset_ != SIZE_MAX ? "byte " + std::to_string(offset_) : std::string("end of descriptor")) +
+                 ": " + why;
     return false;
   }
 
  private:
+  static std::string CutShort(const char* what, size_t announced, size_t left) {
+    return std::string(what) + " cut short: " + std::to_string(announced) + " data byte" +
+           (announced == 1 ? "" : "s") + " announced, " + std::to_string(left) + " left";
+  }
+
   bool Global(uint8_t tag, uint32_t v, int size) {
     switch (tag) {
       case kGlobalUsagePage:
@@ -188,7 +222,7 @@ class Parser {
     switch (tag) {
       case kLocalUsage:
         if (l_.usages.size() >= kMaxUsagesPerItem) return Fail("too many usages");
-        l_.usages.push_back({false, ext, ext, v, v});
+        l_.usages.push_back({false, ext, ext, v, v, g_.usagePage});
         break;
       case kLocalUsageMin:
         l_.haveMin = true;
@@ -209,16 +243,37 @@ class Parser {
   bool CompleteRange() {
     if (!l_.haveMin || !l_.haveMax) return true;
     if (l_.usages.size() >= kMaxUsagesPerItem) return Fail("too many usages");
-    l_.usages.push_back({true, l_.pendingMinExt, l_.pendingMaxExt, l_.pendingMin, l_.pendingMax});
+    l_.usages.push_back({true, l_.pendingMinExt, l_.pendingMaxExt, l_.pendingMin, l_.pendingMax, g_.usagePage});
     l_.haveMin = l_.haveMax = false;
     return true;
   }
 
-  uint32_t Resolve(uint32_t usage, bool extended) const {
-    return extended ? usage : (uint32_t{g_.usagePage} << 16) | (usage & 0xFFFF);
+  static uint32_t Resolve(uint32_t usage, bool extended, uint16_t page) {
+    return extended ? usage : (uint32_t{page} << 16) | (usage & 0xFFFF);
+  }
+
+  // Short usages at the end of the list that were declared before the last Usage Page item take
+  // that page; the walk back stops at the first short usage that already has it, so usages
+  // declared under an earlier page before it keep theirs.
+  void RepageTrailingUsages() {
+    for (auto it = l_.usages.rbegin(); it != l_.usages.rend(); ++it) {
+      if (!it->Short()) continue;
+      if (it->page == g_.usagePage) break;
+      it->page = g_.usagePage;
+    }
+  }
+
+  // A usage or range with its page resolved; nullopt for a range that leaves its page or runs
+  // backwards.
+  static std::optional<UsageSpan> ToSpan(const UsageEntry& e) {
+    const uint32_t lo = Resolve(e.min, e.extendedMin, e.page);
+    const uint32_t hi = e.isRange ? Resolve(e.max, e.extendedMax, e.page) : lo;
+    if ((hi >> 16) != (lo >> 16) || (hi & 0xFFFF) < (lo & 0xFFFF)) return std::nullopt;
+    return UsageSpan{static_cast<uint16_t>(lo >> 16), static_cast<uint16_t>(lo), static_cast<uint16_t>(hi)};
   }
 
   bool Main(uint8_t tag, uint32_t v) {
+    RepageTrailingUsages();
     bool ok = true;
     switch (tag) {
       case kMainCollection: ok = OpenCollection(static_cast<uint8_t>(v)); break;
@@ -229,7 +284,7 @@ class Parser {
       case kMainInput: ok = Field(ReportType::Input, v); break;
       case kMainOutput: ok = Field(ReportType::Output, v); break;
       case kMainFeature: ok = Field(ReportType::Feature, v); break;
-      default: return Fail("unknown main item");
+      default: break;  // reserved tag (a 0x00 padding byte is one): skipped, its locals end here
     }
     l_ = LocalState{};
     return ok;
@@ -238,8 +293,8 @@ class Parser {
   bool OpenCollection(uint8_t type) {
     if (collectionStack_.size() >= static_cast<size_t>(kMaxCollectionDepth)) return Fail("collections nested too deep");
     uint32_t usage = 0;
-    if (!l_.usages.empty()) usage = Resolve(l_.usages.front().min, l_.usages.front().extendedMin);
-    else usage = Resolve(0, false);
+    if (!l_.usages.empty()) usage = Resolve(l_.usages.front().min, l_.usages.front().extendedMin, l_.usages.front().page);
+    else usage = Resolve(0, false, g_.usagePage);
     if (collectionStack_.empty()) {
       TopLevelCollection tlc;
       tlc.caps.usage = static_cast<uint16_t>(usage);
@@ -281,13 +336,23 @@ class Parser {
     // The report's size is recorded even for padding so byte lengths come out right.
     fieldsSeen_.push_back({out_.collections.size() - 1, t, g_.reportId});
 
-    if (bits == 0 || (flags & kFieldConstant) || g_.reportSize > 32) return true;
+    ReportField field{type, g_.reportId, base, g_.reportSize, g_.reportCount, flags, {}};
+    bool badRange = false;
+    for (const auto& e : l_.usages) {
+      if (auto span = ToSpan(e)) field.usages.push_back(*span);
+      else badRange = true;
+    }
+    // Nothing reads a constant field, so a bad range costs nothing there; it is left out.
+    const bool padding = bits == 0 || (flags & kFieldConstant);
+    if (badRange && !padding) return Fail("bad usage range");
+    tlc.fields.push_back(std::move(field));
+    if (padding) return true;
+    // Same order as l_.usages: no range was left out.
+    const std::vector<UsageSpan>& declared = tlc.fields.back().usages;
 
     const int32_t logicalMax = g_.logicalMax.Above(g_.logicalMin);
     const int32_t physicalMax = g_.physicalMax.Above(g_.physicalMin);
 
-    std::vector<UsageEntry> entries = l_.usages;
-    if (entries.empty()) entries.push_back({});
     const uint16_t link = collectionStack_.back();
     const LinkCollectionNode& node = tlc.linkCollections[link];
 
@@ -302,31 +367,30 @@ class Parser {
     common.logicalMin = g_.logicalMin;
     common.logicalMax = logicalMax;
 
-    auto fill = [&](FieldCapsBase& c, const UsageEntry& e) -> bool {
-      const uint32_t lo = Resolve(e.min, e.extendedMin);
-      const uint32_t hi = e.isRange ? Resolve(e.max, e.extendedMax) : lo;
-      if (e.isRange && ((hi >> 16) != (lo >> 16) || (hi & 0xFFFF) < (lo & 0xFFFF)))
-        return Fail("bad usage range");
-      c.usagePage = static_cast<uint16_t>(lo >> 16);
-      c.isRange = e.isRange;
-      c.usageMin = static_cast<uint16_t>(lo);
-      c.usageMax = static_cast<uint16_t>(hi);
-      return true;
+    // A field without usages gets usage 0 of the current page.
+    const UsageSpan none{g_.usagePage, 0, 0};
+    const size_t spans = declared.empty() ? 1 : declared.size();
+    auto fill = [&](FieldCapsBase& c, size_t i) {
+      const UsageSpan& span = declared.empty() ? none : declared[i];
+      c.usagePage = span.page;
+      c.isRange = !declared.empty() && l_.usages[i].isRange;
+      c.usageMin = span.min;
+      c.usageMax = span.max;
     };
     auto roomFor = [&](size_t more) {
       size_t n = 0;
       for (int i = 0; i < kReportTypeCount; ++i) n += tlc.buttonCaps[i].size() + tlc.valueCaps[i].size();
       return n + more <= kMaxCapsPerCollection;
     };
-    if (!roomFor(entries.size())) return Fail("too many capabilities");
+    if (!roomFor(spans)) return Fail("too many capabilities");
 
     if (!(flags & kFieldVariable)) {
       // Array: every cap shares the item's bits; the element value picks a usage.
       uint32_t indexBase = 0;
-      for (const auto& e : entries) {
+      for (size_t i = 0; i < spans; ++i) {
         ButtonCaps c;
         static_cast<FieldCapsBase&>(c) = common;
-        if (!fill(c, e)) return false;
+        fill(c, i);
         c.isArray = true;
         c.bitPosition = base;
         c.reportCount = static_cast<uint16_t>(g_.reportCount);
@@ -340,11 +404,11 @@ class Parser {
     // Variable: elements go to the usages in order, the last usage takes what is left.
     const bool button = g_.reportSize == 1;
     uint32_t element = 0;
-    for (size_t i = 0; i < entries.size() && element < g_.reportCount; ++i) {
+    for (size_t i = 0; i < spans && element < g_.reportCount; ++i) {
       FieldCapsBase c = common;
-      if (!fill(c, entries[i])) return false;
+      fill(c, i);
       const uint32_t span = uint32_t{c.usageMax} - c.usageMin + 1;
-      const bool last = i + 1 == entries.size();
+      const bool last = i + 1 == spans;
       uint32_t n = std::min(span, g_.reportCount - element);
       if (last) n = g_.reportCount - element;
       if (c.isRange && n < span) c.usageMax = static_cast<uint16_t>(c.usageMin + n - 1);
@@ -470,7 +534,9 @@ int32_t ParseReportDescriptor(const uint8_t* data, size_t size, ParsedDescriptor
     return kHidStatusInvalidPreparsedData;
   }
   if (size > kMaxDescriptorBytes) {
-    out.error = "descriptor longer than " + std::to_string(kMaxDescriptorBytes) + " bytes";
+    out.errorOffset = kMaxDescriptorBytes;
+    out.error = "byte " + std::to_string(kMaxDescriptorBytes) + ": descriptor longer than " +
+                std::to_string(kMaxDescriptorBytes) + " bytes";
     return kHidStatusInvalidPreparsedData;
   }
   Parser parser(data, size, out);
@@ -551,14 +617,17 @@ int32_t FindValue(const TopLevelCollection& tlc, ReportType type, uint16_t usage
   return found ? kHidStatusIncompatibleReportId : kHidStatusUsageNotFound;
 }
 
-// The value usage's caps and the raw bits of its element in the report.
+// The value usage's caps and the raw bits of its element in the report: the low 32, and what
+// lies above them in a wider field.
 int32_t ReadRawValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage, uint16_t linkCollection,
                      uint16_t usage, const uint8_t* report, size_t reportLength, const ValueCaps*& cap,
-                     uint32_t& raw) {
+                     uint32_t& raw, HighBits& high) {
   uint32_t element = 0;
   const int32_t st = FindValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, element);
   if (st != kHidStatusSuccess) return st;
-  raw = ReadBits(report, cap->bitPosition + element * cap->bitSize, cap->bitSize);
+  const uint32_t at = cap->bitPosition + element * cap->bitSize;
+  raw = ReadBits(report, at, cap->bitSize);
+  high = ReadHighBits(report, at, cap->bitSize);
   return kHidStatusSuccess;
 }
 
@@ -568,7 +637,13 @@ int32_t GetUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t u
                       uint16_t linkCollection, uint16_t usage, uint32_t& value,
                       const uint8_t* report, size_t reportLength) {
   const ValueCaps* cap = nullptr;
-  return ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, value);
+  uint32_t raw = 0;
+  HighBits high;
+  const int32_t st = ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, raw, high);
+  if (st != kHidStatusSuccess) return st;
+  if (!high.zero) return kHidStatusBufferTooSmall;
+  value = raw;
+  return kHidStatusSuccess;
 }
 
 int32_t GetScaledUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage,
@@ -576,12 +651,17 @@ int32_t GetScaledUsageValue(const TopLevelCollection& tlc, ReportType type, uint
                             const uint8_t* report, size_t reportLength) {
   const ValueCaps* cap = nullptr;
   uint32_t raw = 0;
-  if (const int32_t st = ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, raw);
+  HighBits high;
+  if (const int32_t st =
+          ReadRawValue(tlc, type, usagePage, linkCollection, usage, report, reportLength, cap, raw, high);
       st != kHidStatusSuccess)
     return st;
   const int64_t logical = ToLogical(raw, cap->bitSize, cap->logicalMin);
+  // A wide field's value fits when the bits above 32 extend the low 32 (as zeros when unsigned).
+  const bool negative = cap->logicalMin < 0 && (raw >> 31) != 0;
+  const bool fits = negative ? high.ones : high.zero;
   if (cap->logicalMax <= cap->logicalMin) return kHidStatusBadLogPhyValues;
-  if (logical < cap->logicalMin || logical > cap->logicalMax) return kHidStatusNull;
+  if (!fits || logical < cap->logicalMin || logical > cap->logicalMax) return kHidStatusNull;
   if (cap->physicalMin == 0 && cap->physicalMax == 0) {
     value = static_cast<int32_t>(logical);
     return kHidStatusSuccess;

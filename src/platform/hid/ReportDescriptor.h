@@ -5,6 +5,16 @@
 //
 // Report buffers follow the usual layout: byte 0 is the report id (0 when the descriptor uses
 // no report ids), the report's fields start at byte 1. Byte lengths include that first byte.
+//
+// Descriptors are read the way the Linux HID core reads them, so that every interface the
+// kernel gives a hidraw node is read here too:
+// - items of the reserved type, main items with a reserved tag (a 0x00 padding byte is one) and
+//   long items are skipped; only an item cut short by the end of the descriptor is an error;
+// - a usage of one or two bytes takes the usage page current when it was declared; a Usage Page
+//   item after the last usages of a main item re-pages the short usages at the end of its list,
+//   back to the first one that already has that page; four-byte usages carry their own page;
+// - fields wider than 32 bits get their capabilities like any other; their values are read
+//   where they fit 32 bits.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -92,6 +102,26 @@ struct ValueCaps : FieldCapsBase {
   int32_t physicalMax = 0;
 };
 
+// The usages min..max of one usage page; a single usage has min == max.
+struct UsageSpan {
+  uint16_t page = 0;
+  uint16_t min = 0;
+  uint16_t max = 0;
+
+  bool operator==(const UsageSpan&) const = default;
+};
+
+// One Input, Output or Feature item as it lies in its report, padding included.
+struct ReportField {
+  ReportType type = ReportType::Input;
+  uint8_t reportId = 0;
+  uint32_t bitPosition = 0;  // from the first byte after the report-id byte
+  uint32_t bitSize = 0;      // one element
+  uint32_t reportCount = 0;  // elements
+  uint32_t flags = 0;        // the main item's flag bits
+  std::vector<UsageSpan> usages;  // as declared, in order, each with the page it resolved to
+};
+
 struct LinkCollectionNode {
   uint16_t usage = 0;
   uint16_t usagePage = 0;
@@ -110,6 +140,7 @@ struct TopLevelCollection {
   bool usesReportIds = false;
   // Size in bits (report-id byte excluded) of each of this collection's reports, per type.
   std::vector<std::pair<uint8_t, uint32_t>> reportBits[kReportTypeCount];
+  std::vector<ReportField> fields;  // every main item of the collection, descriptor order
 
   const std::vector<ButtonCaps>& Buttons(ReportType t) const { return buttonCaps[static_cast<int>(t)]; }
   const std::vector<ValueCaps>& Values(ReportType t) const { return valueCaps[static_cast<int>(t)]; }
@@ -120,7 +151,9 @@ struct TopLevelCollection {
 
 struct ParsedDescriptor {
   std::vector<TopLevelCollection> collections;  // descriptor order
-  std::string error;                            // why parsing failed; empty on success
+  // Why parsing failed, "byte N: why" (or "end of descriptor: why"); empty on success.
+  std::string error;
+  size_t errorOffset = 0;  // the item at fault; the descriptor's length when its end is
 };
 
 // Limits that keep a hostile descriptor from costing memory or time.
@@ -149,13 +182,15 @@ int32_t GetUsages(const TopLevelCollection& tlc, ReportType type, uint16_t usage
                   uint16_t linkCollection, uint16_t* usages, uint32_t& count,
                   const uint8_t* report, size_t reportLength);
 
-// Raw (unsigned, as it lies in the report) value of one usage.
+// Raw (unsigned, as it lies in the report) value of one usage. kHidStatusBufferTooSmall when the
+// field is wider than 32 bits and this value does not fit.
 int32_t GetUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage,
                       uint16_t linkCollection, uint16_t usage, uint32_t& value,
                       const uint8_t* report, size_t reportLength);
 
 // Value scaled to the physical range (the signed logical value when there is no physical range).
-// kHidStatusNull when the field holds a value outside its logical range,
+// kHidStatusNull when the field holds a value outside its logical range (a value of a wide field
+// that does not fit 32 bits is outside any logical range),
 // kHidStatusBadLogPhyValues when the ranges cannot be used.
 int32_t GetScaledUsageValue(const TopLevelCollection& tlc, ReportType type, uint16_t usagePage,
                             uint16_t linkCollection, uint16_t usage, int32_t& value,
