@@ -15,7 +15,9 @@ namespace orlo::update {
 struct HttpTimeouts {
   long connectMs = 60000;  // TCP connection and TLS handshake
   long idleMs = 30000;     // no byte sent or received for this long after the handshake
-  long totalMs = 0;        // the whole exchange; 0 for no limit beyond the other two
+  // The whole exchange, so that a reply trickling in slower than the idle limit still ends;
+  // 0 for no limit beyond the other two (downloads of large packages).
+  long totalMs = 120000;
 };
 
 struct CurlClientOptions {

@@ -32,6 +32,7 @@ void CUpdateList::ApplyResult(size_t index, const UpdateResult& result) {
   row.failed = result.failed;
   row.failure = result.failure;
   row.newText.clear();
+  row.package.clear();
   row.path.clear();
   row.localFile.clear();
   row.deviceId = 0;
@@ -43,6 +44,7 @@ void CUpdateList::ApplyResult(size_t index, const UpdateResult& result) {
   row.status = result.status;
   row.currentText = result.currentText;
   if (result.status != kStatusUpToDate) row.newText = result.newText;
+  row.package = result.name;
   row.path = result.path;
   row.localFile = result.localFile;
   row.deviceId = result.deviceId;

@@ -38,8 +38,9 @@ struct UpdateListRow {
   std::string name;         // the table's category ("AP" for the application)
   std::string currentText;
   std::string newText;      // shown unless the row is up to date
-  std::string path;         // the package's download URL
-  std::string localFile;
+  std::string package;      // the package's name as the server gave it (the updater's NAME)
+  std::string path;         // the package's download URL (the updater's URL)
+  std::string localFile;    // where the updater puts it
   int status = kStatusUpToDate;
   int deviceId = 0;
   bool checkEnabled = false;

@@ -63,7 +63,6 @@ TEST_F(PackageDownloadTest, FailedDownloadsLeaveNothing) {
   };
   const Case cases[] = {
       {"untrusted", {CannedReply::Kind::Whole, 200, {}, "pkg", 0}, false, "the server's certificate is not trusted"},
-      {"missing", {CannedReply::Kind::Whole, 404, {}, "gone", 0}, true, "the server answered with an error status"},
       {"over the cap", {CannedReply::Kind::Whole, 200, {}, std::string(2000, 'x'), 0}, true,
        "the reply is larger than allowed"},
       {"endless", {CannedReply::Kind::Endless, 200, {}, "", 0}, true, "the reply is larger than allowed"},
