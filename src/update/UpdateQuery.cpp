@@ -32,6 +32,17 @@ std::string FormEncode(const std::string& text) {
 
 bool Hexadecimal(const UpdateEntry& row) { return row.rowType != 0; }
 
+// The row's current version in the format of its kind: hexadecimal or decimal.
+std::string VersionText(const UpdateEntry& row, const char* hexFormat, const char* decimalFormat) {
+  char text[16];
+  if (Hexadecimal(row)) {
+    std::snprintf(text, sizeof text, hexFormat, static_cast<unsigned>(row.rowVersion));
+  } else {
+    std::snprintf(text, sizeof text, decimalFormat, row.rowVersion);
+  }
+  return text;
+}
+
 // The extension of the URL's last path segment, "" when it has none or an odd one.
 std::string UrlExtension(const std::string& url) {
   std::string path = url.substr(0, url.find_first_of("?#"));
@@ -64,24 +75,10 @@ std::string CUpdateQuery::Key(const UpdateEntry& row) {
 }
 
 std::string CUpdateQuery::Body(const UpdateEntry& row) {
-  char version[16];
-  if (Hexadecimal(row)) {
-    std::snprintf(version, sizeof version, "%x", static_cast<unsigned>(row.rowVersion));
-  } else {
-    std::snprintf(version, sizeof version, "%d", row.rowVersion);
-  }
-  return "app_key=" + FormEncode(Key(row)) + "&version=" + version;
+  return "app_key=" + FormEncode(Key(row)) + "&version=" + VersionText(row, "%x", "%d");
 }
 
-std::string CUpdateQuery::CurrentText(const UpdateEntry& row) {
-  char text[16];
-  if (Hexadecimal(row)) {
-    std::snprintf(text, sizeof text, "V%04x", static_cast<unsigned>(row.rowVersion));
-  } else {
-    std::snprintf(text, sizeof text, "V%d", row.rowVersion);
-  }
-  return text;
-}
+std::string CUpdateQuery::CurrentText(const UpdateEntry& row) { return VersionText(row, "V%04x", "V%d"); }
 
 std::string CUpdateQuery::UpdatesUrl(const std::string& serverBase) {
   if (!serverBase.empty() && serverBase.back() == '/') return serverBase + "updates";
