@@ -32,6 +32,7 @@ std::string XdgFolder(const char* var, const char* fallbackBelowHome) {
 std::string AppDataFolder() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
 std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 std::string StateFolder() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
+std::string CacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
 
 std::string ProgramFolder() {
   if (const char* v = std::getenv("ORLO_PROGRAM_DIR"); v && *v) return WithSlash(v);

@@ -3,6 +3,7 @@
 //   application data: $XDG_DATA_HOME (default ~/.local/share) + "/Tavrin ORLO/"
 //   configuration:    $XDG_CONFIG_HOME (default ~/.config) + "/Tavrin ORLO/"
 //   state:            $XDG_STATE_HOME (default ~/.local/state) + "/Tavrin ORLO/"
+//   cache:            $XDG_CACHE_HOME (default ~/.cache) + "/Tavrin ORLO/"
 //   program folder:   holds skin/, Font/ and DefaultData/ (see ProgramFolder()).
 // Every folder path returned ends with '/'.
 #include <cstdint>
@@ -13,6 +14,7 @@ namespace orlo::paths {
 std::string AppDataFolder();
 std::string ConfigFolder();
 std::string StateFolder();
+std::string CacheFolder();
 // $ORLO_PROGRAM_DIR when set; else the executable's folder when it holds DefaultData/; else the
 // installed data folder when it exists; else the source tree (a developer build run in place).
 std::string ProgramFolder();
