@@ -1,10 +1,10 @@
 #include "sim/SimAudioChip.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "platform/audio/ChipBuffer.h"
 #include "platform/audio/ChipProperties.h"
+#include "platform/audio/ChipText.h"
 
 namespace orlo::sim {
 
@@ -17,11 +17,7 @@ namespace {
 size_t Index(Flow flow) { return flow == Flow::kRecording ? 1 : 0; }
 
 std::string Text(int32_t v) { return std::to_string(v); }
-std::string Text(float v) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  return ec == std::errc() ? std::string(buf, end) : std::string("0");
-}
+std::string Text(float v) { return audio::ChipFloatText(v); }
 std::string Text(const std::string& v) { return v; }
 
 }  // namespace

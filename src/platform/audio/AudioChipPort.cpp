@@ -1,6 +1,5 @@
 #include "platform/audio/AudioChipPort.h"
 
-#include <charconv>
 #include <optional>
 
 #include "platform/DebugLog.h"
@@ -13,12 +12,6 @@ namespace {
 
 size_t Index(Flow flow) { return flow == Flow::kRecording ? 1 : 0; }
 const char* FlowWord(Flow flow) { return flow == Flow::kRecording ? "recording" : "playback"; }
-
-std::string FloatText(float v) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  return ec == std::errc() ? std::string(buf, end) : std::string("?");
-}
 
 // Answers come from outside: the trace shows printable ASCII only, and not too much of it.
 std::string Printable(std::string_view text) {
@@ -153,7 +146,7 @@ void AudioChipPort::Trace(const Call& call, const ChipAnswer* answer, int result
   line += call.mode == PropertyMode::kGet ? " get " : " set ";
   line += Printable(call.name);
   if (call.intValue) line += " value=" + std::to_string(*call.intValue);
-  if (call.floatValue) line += " value=" + FloatText(*call.floatValue);
+  if (call.floatValue) line += " value=" + ChipFloatText(*call.floatValue);
   if (answer && answer->Ok()) line += " value=" + Printable(answer->text);
   if (!call.param->empty()) {
     line += " param=";

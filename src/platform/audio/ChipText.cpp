@@ -96,6 +96,12 @@ float ChipScalarFromLevel(int level) {
   return static_cast<float>(level) / 100.0f;
 }
 
+std::string ChipFloatText(float v) {
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
 std::optional<std::array<int32_t, 3>> ParseSupportFeature(std::string_view text) {
   const auto fields = SplitChipFields(text);
   if (fields.size() < 7) return std::nullopt;

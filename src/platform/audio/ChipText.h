@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,8 @@ std::vector<std::optional<int32_t>> ParseChipIntList(std::string_view text);
 std::optional<int> LevelFromChipScalar(std::string_view text);
 // level / 100 for a level limited to 0-100.
 float ChipScalarFromLevel(int level);
+// The shortest decimal text that reads back as v ("0.35" for 0.35f), as a chip answers a float.
+std::string ChipFloatText(float v);
 
 // The "GetSupportFeature" answer: at least seven comma-separated fields, of which fields 0, 4
 // and 6 are the three feature values. Feature values are bit sets, so a field may also be
