@@ -1,7 +1,8 @@
 #pragma once
 // The simulated USB headset. Its HID interface 3 has a single consumer-control collection that
 // carries the consumer events, the 64-byte command reports (lighting settings, power state) and
-// the 17-byte LED reports (report id 0xFF) that set its 13 LEDs, colour by colour.
+// the 17-byte LED reports (report id 0xFF) that set its 13 LEDs, colour by colour. Its audio
+// functions are on a simulated audio chip of its own, kept as long as the headset.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/SimAudioChip.h"
 #include "sim/SimDevice.h"
 
 namespace orlo::sim {
@@ -32,6 +34,8 @@ class SimHeadset : public SimDevice {
   // Colour last set for an LED by the LED reports of a group (0x22 or 0x44): red, green, blue.
   std::array<uint8_t, 3> LedColour(uint8_t group, int led) const;
   size_t LedReportCount() const;
+  // The headset's audio chip, for the driver's chip port and for reading back what was set.
+  std::shared_ptr<SimAudioChip> AudioChip() const { return chip_; }
 
  protected:
   void OnOtherOutput(size_t interfaceIndex, const std::vector<uint8_t>& report) override;
@@ -40,6 +44,7 @@ class SimHeadset : public SimDevice {
   mutable std::mutex ledMu_;
   std::array<std::array<std::array<uint8_t, 3>, kLedCount>, 2> leds_{};  // [group][led][rgb]
   size_t ledReports_ = 0;
+  std::shared_ptr<SimAudioChip> chip_ = std::make_shared<SimAudioChip>();
 };
 
 }  // namespace orlo::sim
