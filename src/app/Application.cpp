@@ -17,6 +17,7 @@
 #include "app/IDeviceManager.h"
 #include "app/MainWnd.h"
 #include "app/SimulatedDevices.h"
+#include "device/model/WorkerThread.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "platform/bus/DBusBus.h"
@@ -195,6 +196,13 @@ int RunApplication(int argc, char** argv) {
 
   app.exec();
 
+  // A worker thread deaf to its stop signal was let go at shutdown and may still use the window
+  // and what it owns: nothing is freed under it, the process ends here.
+  if (CWorkerThread::AbandonedRunning() > 0) {
+    DebugLine("a worker thread did not stop; ending without tearing down the window");
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
   delete window;
   return 0;
 }

@@ -4,64 +4,49 @@
 
 namespace orlo {
 
+namespace {
+const CWorkerThread::StopLines kRecordLines = {"所有对象处于激发状态\n", "所有对象处于非激发状态，超时\n"};
+}  // namespace
+
 CWorkerRecords::~CWorkerRecords() { StopAll(); }
 
-bool CWorkerRecords::Start(int index, std::function<void(const CStopEvent&)> body) {
+bool CWorkerRecords::Start(int index, std::function<void(const CStopEvent&)> body, std::shared_ptr<const void> owned) {
   if (index < 0 || index >= kCount || !body) return false;
-  Record& r = records_[static_cast<size_t>(index)];
-  if (r.thread.joinable()) return false;
-  r.stop.Reset();
-  {
-    std::lock_guard lock(r.mutex);
-    r.done = false;
-  }
-  r.thread = std::thread([&r, body = std::move(body)] {
-    body(r.stop);
-    {
-      std::lock_guard lock(r.mutex);
-      r.done = true;
-    }
-    r.doneCv.notify_all();
-  });
+  CWorkerThread& r = records_[static_cast<size_t>(index)];
+  if (r.Attached()) return false;
+  r.Start(std::move(body), std::move(owned));
   return true;
 }
 
 bool CWorkerRecords::Running(int index) const {
   if (index < 0 || index >= kCount) return false;
-  return records_[static_cast<size_t>(index)].thread.joinable();
+  return records_[static_cast<size_t>(index)].Attached();
 }
 
 const CStopEvent* CWorkerRecords::Signal(int index) const {
   if (index < 0 || index >= kCount) return nullptr;
-  return &records_[static_cast<size_t>(index)].stop;
+  return &records_[static_cast<size_t>(index)].StopEvent();
 }
 
 std::array<CWorkerRecords::Outcome, CWorkerRecords::kCount> CWorkerRecords::StopAll(
     std::chrono::milliseconds timeout) {
   std::array<Outcome, kCount> outcome{};
-  for (auto& r : records_) r.stop.Set();
+  for (auto& r : records_) r.RequestStop();
+  const auto deadline = CWorkerThread::Clock::now() + timeout;
   for (int i = 0; i < kCount; ++i) {
-    Record& r = records_[static_cast<size_t>(i)];
-    if (!r.thread.joinable()) {
-      outcome[static_cast<size_t>(i)] = Outcome::NoThread;
-      continue;
+    switch (records_[static_cast<size_t>(i)].Finish(deadline, kRecordLines)) {
+      case CWorkerThread::StopResult::NotRunning:
+        outcome[static_cast<size_t>(i)] = Outcome::NoThread;
+        break;
+      case CWorkerThread::StopResult::Ended:
+        outcome[static_cast<size_t>(i)] = Outcome::Ended;
+        break;
+      case CWorkerThread::StopResult::TimedOut:
+        DebugPrintf("worker %d did not end within %lld ms of the stop; left to finish on its own", i,
+                    static_cast<long long>(timeout.count()));
+        outcome[static_cast<size_t>(i)] = Outcome::TimedOut;
+        break;
     }
-    bool ended;
-    {
-      std::unique_lock lock(r.mutex);
-      ended = r.doneCv.wait_for(lock, timeout, [&r] { return r.done; });
-    }
-    if (ended) {
-      DebugLine("所有对象处于激发状态\n");
-      outcome[static_cast<size_t>(i)] = Outcome::Ended;
-    } else {
-      // Never killed: say so and keep waiting; the thread checks its signal and will end.
-      DebugLine("所有对象处于非激发状态，超时\n");
-      DebugPrintf("worker %d did not end within %lld ms; waiting for it", i,
-                  static_cast<long long>(timeout.count()));
-      outcome[static_cast<size_t>(i)] = Outcome::TimedOut;
-    }
-    r.thread.join();
   }
   return outcome;
 }

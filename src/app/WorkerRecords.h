@@ -1,16 +1,17 @@
 #pragma once
-// The main window's twenty worker records: each a manual-reset stop event and a thread slot.
-// Record 0 runs the device scan and record 8 the lighting synchronisation; the others stay
-// free. Shutdown sets every event, then waits up to the time-out for each thread; a thread that
-// does not end in time is reported and joined anyway: no thread is ever killed.
+// The main window's twenty worker records: each a worker thread with its manual-reset stop
+// event. Record 0 runs the device scan and record 8 the lighting synchronisation; the others
+// stay free. Shutdown sets every event, then waits for the threads against one deadline, the
+// time-out after the events were set, so it ends within that bound whatever the threads do. A
+// thread that has not ended by then is reported and let go, never killed (see CWorkerThread for
+// what such a thread may still touch).
 #include <array>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 #include "base/StopEvent.h"
+#include "device/model/WorkerThread.h"
 
 namespace orlo {
 
@@ -28,24 +29,17 @@ class CWorkerRecords {
   CWorkerRecords& operator=(const CWorkerRecords&) = delete;
 
   // Starts body on record `index` with that record's stop signal; false for a bad index or a
-  // record whose thread has not been stopped yet.
-  bool Start(int index, std::function<void(const CStopEvent&)> body);
+  // record whose thread has not been stopped yet. `owned` as in CWorkerThread::Start.
+  bool Start(int index, std::function<void(const CStopEvent&)> body, std::shared_ptr<const void> owned = nullptr);
   bool Running(int index) const;
   const CStopEvent* Signal(int index) const;
 
-  // Sets every stop signal, then waits for each thread in index order for up to `timeout`,
-  // writing one diagnostic line per thread. Returns the outcome per record.
+  // Sets every stop signal, then waits until `timeout` after that for the threads, writing one
+  // diagnostic line per thread in index order. Returns the outcome per record.
   std::array<Outcome, kCount> StopAll(std::chrono::milliseconds timeout = std::chrono::milliseconds(1000));
 
  private:
-  struct Record {
-    CStopEvent stop;
-    std::thread thread;
-    std::mutex mutex;
-    std::condition_variable doneCv;
-    bool done = true;
-  };
-  std::array<Record, kCount> records_;
+  std::array<CWorkerThread, kCount> records_;
 };
 
 }  // namespace orlo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace orlo::sim {
 namespace {
@@ -68,6 +69,44 @@ void SimDevice::SetLatency(std::chrono::microseconds latency) {
   latency_ = latency < std::chrono::microseconds(0) ? std::chrono::microseconds(0) : latency;
 }
 
+void SimDevice::UseManualClock() {
+  std::lock_guard lock(mu_);
+  if (manualClock_) return;
+  manualNow_ = Clock::now();
+  manualClock_ = true;
+}
+
+void SimDevice::AdvanceClock(std::chrono::microseconds by) {
+  {
+    std::lock_guard lock(mu_);
+    if (!manualClock_ || by.count() <= 0) return;
+    manualNow_ += by;
+  }
+  cv_.notify_all();
+}
+
+std::chrono::steady_clock::time_point SimDevice::Now() const {
+  std::lock_guard lock(mu_);
+  return NowLocked();
+}
+
+SimDevice::Clock::time_point SimDevice::NowLocked() const { return manualClock_ ? manualNow_ : Clock::now(); }
+
+bool SimDevice::WaitForCommands(size_t count, std::chrono::milliseconds limit) {
+  std::unique_lock lock(mu_);
+  return progressCv_.wait_for(lock, limit, [&] { return commandCount_ >= count; });
+}
+
+bool SimDevice::WaitForBlockedReads(size_t count, std::chrono::milliseconds limit) {
+  std::unique_lock lock(mu_);
+  return progressCv_.wait_for(lock, limit, [&] { return blockedReads_ >= count; });
+}
+
+size_t SimDevice::BlockedReads() const {
+  std::lock_guard lock(mu_);
+  return blockedReads_;
+}
+
 void SimDevice::SetAsleep(bool asleep) {
   std::lock_guard lock(mu_);
   asleep_ = asleep;
@@ -86,6 +125,7 @@ void SimDevice::InjectFault(Fault fault, FaultMode mode) {
 void SimDevice::ClearFaults() {
   std::lock_guard lock(mu_);
   faults_.clear();
+  lateReplies_.clear();
   unplugAfter_ = -1;
 }
 
@@ -178,7 +218,7 @@ bool SimDevice::SendInputReport(size_t interfaceIndex, const std::vector<uint8_t
   std::lock_guard lock(mu_);
   // A device asleep behind its receiver has nothing to send.
   if (!plugged_ || (connection_ == Connection::Receiver && asleep_)) return false;
-  QueueLocked(interfaceIndex, std::move(padded), Clock::now());
+  QueueLocked(interfaceIndex, std::move(padded), NowLocked());
   return true;
 }
 
@@ -229,13 +269,14 @@ hid::TransferResult SimDevice::ReadReport(Port& port, uint8_t* buffer, size_t le
   std::unique_lock lock(mu_);
   if (!port.canRead || !buffer) return {TransferStatus::Failed, 0};
   const bool forever = timeoutMs < 0;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
+  const Clock::time_point deadline = NowLocked() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
+  bool waited = false;
   for (;;) {
     if (port.cancel) {
       port.cancel = false;
       return {TransferStatus::Cancelled, 0};
     }
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = NowLocked();
     if (!port.queue.empty() && port.queue.front().readyAt <= now) {
       const std::vector<uint8_t> report = std::move(port.queue.front().report);
       port.queue.pop_front();
@@ -246,12 +287,22 @@ hid::TransferResult SimDevice::ReadReport(Port& port, uint8_t* buffer, size_t le
     // Reports that arrived before the removal are still handed out, as hidraw does.
     if (port.queue.empty() && (!plugged_ || port.generation != generation_)) return {TransferStatus::Failed, 0};
     if (!forever && now >= deadline) return {TransferStatus::Timeout, 0};
-    Clock::time_point wake = forever ? Clock::time_point::max() : deadline;
-    if (!port.queue.empty()) wake = std::min(wake, port.queue.front().readyAt);
-    if (wake == Clock::time_point::max())
+    if (!waited) {
+      waited = true;
+      ++blockedReads_;
+      progressCv_.notify_all();
+    }
+    if (manualClock_) {
+      // Only AdvanceClock, a report, a cancel or an unplug moves a read on.
       cv_.wait(lock);
-    else
-      cv_.wait_until(lock, wake);
+    } else {
+      Clock::time_point wake = forever ? Clock::time_point::max() : deadline;
+      if (!port.queue.empty()) wake = std::min(wake, port.queue.front().readyAt);
+      if (wake == Clock::time_point::max())
+        cv_.wait(lock);
+      else
+        cv_.wait_until(lock, wake);
+    }
   }
 }
 
@@ -268,6 +319,11 @@ hid::TransferResult SimDevice::WriteReport(Port& port, const uint8_t* buffer, si
     }
     if (!plugged_ || port.generation != generation_) return {TransferStatus::Failed, 0};
     latency = latency_;
+    // On the manual clock the report's way out takes clock time, not the caller's time.
+    if (manualClock_) {
+      manualNow_ += latency;
+      latency = std::chrono::microseconds(0);
+    }
   }
   if (latency.count() > 0) std::this_thread::sleep_for(latency);
 
@@ -299,6 +355,7 @@ void SimDevice::HandleCommandLocked(size_t interfaceIndex, const uint8_t* reques
   rec.checksumOk = ReportChecksum(request) == static_cast<uint16_t>(request[1] | request[2] << 8);
   std::memcpy(rec.raw.data(), request, kReportSize);
   ++commandCount_;
+  progressCv_.notify_all();
 
   auto keep = [this](CommandRecord&& r) {
     if (log_.size() >= kMaxLogRecords) log_.pop_front();
@@ -313,7 +370,10 @@ void SimDevice::HandleCommandLocked(size_t interfaceIndex, const uint8_t* reques
   }
   if (unplugAfter_ > 0) --unplugAfter_;
 
-  const Clock::time_point readyAt = Clock::now() + latency_;
+  const Clock::time_point readyAt = NowLocked() + latency_;
+  // Replies held back from earlier commands come in now, ahead of this command's own.
+  for (auto& late : lateReplies_) QueueLocked(late.first, std::move(late.second), readyAt);
+  lateReplies_.clear();
   if (TakeFaultLocked(Fault::NoReply)) {
     keep(std::move(rec));
     return;
@@ -347,7 +407,12 @@ void SimDevice::HandleCommandLocked(size_t interfaceIndex, const uint8_t* reques
     QueueLocked(interfaceIndex, std::move(stray), readyAt);
   }
   SealReport(reply.data());
-  QueueLocked(interfaceIndex, std::move(reply), readyAt);
+  if (TakeFaultLocked(Fault::ShortReply)) reply.resize(kStatusByte);
+  if (TakeFaultLocked(Fault::DoubleReply)) QueueLocked(interfaceIndex, reply, readyAt);
+  if (TakeFaultLocked(Fault::LateReply))
+    lateReplies_.emplace_back(interfaceIndex, std::move(reply));
+  else
+    QueueLocked(interfaceIndex, std::move(reply), readyAt);
   rec.answered = true;
   rec.status = status;
   keep(std::move(rec));

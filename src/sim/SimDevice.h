@@ -29,6 +29,11 @@ enum class Fault {
   StatusRefused,  // answered with status 0xFE, not carried out
   WrongCommand,   // carried out, but the reply's byte 3 is another command code
   StrayReply,     // a report with another command code arrives before the proper reply
+  LateReply,      // carried out, but the reply is held back until the next command report comes
+                  // in and then arrives ahead of that command's reply, as a reply does that
+                  // comes after the host has given up waiting for it
+  ShortReply,     // carried out, but the reply is cut after byte 6: no status byte, no payload
+  DoubleReply,    // carried out and answered twice with the same reply
 };
 enum class FaultMode { Once, Always };
 
@@ -69,6 +74,20 @@ class SimDevice {
 
   // Time the device takes per report, each way (0, or about 1 ms like a full-speed endpoint).
   void SetLatency(std::chrono::microseconds latency);
+
+  // Time. The device runs on the steady clock until UseManualClock(): from then on its time
+  // stands still except through AdvanceClock, a write's latency moves it on instead of sleeping,
+  // and reads time out and replies become due by that time alone.
+  void UseManualClock();
+  void AdvanceClock(std::chrono::microseconds by);
+  std::chrono::steady_clock::time_point Now() const;
+
+  // Handshakes for tests, each bounded by `limit` (false when it passed first): until the
+  // device has received `count` command reports in all, and until `count` reads in all have
+  // found nothing to hand out and started waiting on its handles (each read counts once).
+  bool WaitForCommands(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  bool WaitForBlockedReads(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  size_t BlockedReads() const;
 
   // A receiver whose device is asleep or out of range answers every command with byte 3 = 0xAA
   // (and the 0xAA query with byte 8 = 0). Ignored on a wired connection.
@@ -132,6 +151,7 @@ class SimDevice {
   void HandleCommandLocked(size_t interfaceIndex, const uint8_t* request);
   uint8_t ExecuteLocked(const uint8_t* request, uint8_t* reply);
   void QueueLocked(size_t interfaceIndex, std::vector<uint8_t> report, Clock::time_point readyAt);
+  Clock::time_point NowLocked() const;
   void UnplugLocked();
   bool TakeFaultLocked(Fault fault);
 
@@ -146,6 +166,13 @@ class SimDevice {
 
   mutable std::mutex mu_;
   std::condition_variable cv_;
+  // Wakes the test handshakes: a command received, a read blocking.
+  std::condition_variable progressCv_;
+  size_t blockedReads_ = 0;  // reads that had to wait, in all
+  bool manualClock_ = false;
+  Clock::time_point manualNow_{};
+  // Replies held back by Fault::LateReply, with the interface they go out on.
+  std::vector<std::pair<size_t, std::vector<uint8_t>>> lateReplies_;
   std::vector<std::shared_ptr<Port>> ports_;
   bool plugged_ = true;
   uint64_t generation_ = 1;

@@ -9,6 +9,7 @@ constexpr size_t kReportSize = 64;
 constexpr uint8_t kCommandReportId = 4;
 constexpr size_t kMaxPayload = 56;  // bytes 8..63
 constexpr size_t kPayloadOffset = 8;
+constexpr size_t kStatusByte = 7;
 
 // Command codes.
 constexpr uint8_t kCmdBeginConfig = 1;

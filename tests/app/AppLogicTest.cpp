@@ -223,31 +223,6 @@ TEST_F(LanguageSettingTest, MissingOrBrokenConfigGivesAnEmptyList) {
   EXPECT_TRUE(s.Languages().empty());
 }
 
-TEST(WorkerRecordsTest, StopIsCooperativeAndASlowThreadIsWaitedFor) {
-  CWorkerRecords records;
-  std::atomic<bool> slowEnded{false};
-  ASSERT_TRUE(records.Start(0, [](const CStopEvent& stop) {
-    while (!stop.WaitFor(std::chrono::milliseconds(50))) {
-    }
-  }));
-  ASSERT_TRUE(records.Start(8, [&](const CStopEvent& stop) {
-    while (!stop.IsSet()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // slow to finish
-    slowEnded = true;
-  }));
-  EXPECT_FALSE(records.Start(0, [](const CStopEvent&) {}));  // still running
-  EXPECT_FALSE(records.Start(20, [](const CStopEvent&) {}));
-  EXPECT_FALSE(records.Start(-1, [](const CStopEvent&) {}));
-  const auto outcome = records.StopAll(std::chrono::milliseconds(50));
-  EXPECT_EQ(outcome[0], CWorkerRecords::Outcome::Ended);
-  EXPECT_EQ(outcome[8], CWorkerRecords::Outcome::TimedOut);
-  EXPECT_EQ(outcome[1], CWorkerRecords::Outcome::NoThread);
-  // Timed out, yet never killed: the thread ran to its end before StopAll returned.
-  EXPECT_TRUE(slowEnded);
-  EXPECT_FALSE(records.Running(8));
-  EXPECT_TRUE(records.Start(8, [](const CStopEvent&) {}));
-}
-
 TEST(UiHandoffTest, SendRunsOnTheUiThreadAndGivesUpWhenStopped) {
   QObject context;
   CQtUiDispatcher handoff(&context);

@@ -1,9 +1,9 @@
 // Fault injection, the asleep receiver, latency and unplugging in the middle of a transfer.
+// Blocked reads are met with the device's own handshakes and time runs on its manual clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
-#include <thread>
 
 #include "sim/SimMouse.h"
 #include "SimTestSupport.h"
@@ -52,12 +52,60 @@ TEST_F(SimFaults, PersistentFaultLastsUntilCleared) {
 TEST_F(SimFaults, NoReplyLeavesTheReadToTimeOut) {
   Start("mouse", "mouse");
   device->InjectFault(Fault::NoReply);
-  auto a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 30);
+  auto a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 0);
   EXPECT_EQ(a.status, TransferStatus::Timeout);
   ASSERT_EQ(device->Log().size(), 1u);
   EXPECT_FALSE(device->Log()[0].answered);
-  a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 30);
+  a = Exchange(*handle, MakeRequest(kCmdBeginConfig), 0);
   EXPECT_EQ(a.status, TransferStatus::Ok) << "the next command is answered again";
+}
+
+TEST_F(SimFaults, LateReplyComesAheadOfTheNextCommandsReply) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::LateReply);
+  const auto first = MakeRequest(kCmdReadSettings, 24, 0);
+  auto a = Exchange(*handle, first, 0);
+  EXPECT_EQ(a.status, TransferStatus::Timeout) << "not there while the host waits for it";
+  ASSERT_EQ(device->Log().size(), 1u);
+  EXPECT_TRUE(device->Log()[0].answered);
+
+  const auto second = MakeRequest(kCmdReadSettings, 24, 128);
+  ASSERT_EQ(handle->Write(second.data(), second.size(), 0).status, TransferStatus::Ok);
+  Report late{}, own{}, none{};
+  ASSERT_EQ(handle->Read(late.data(), late.size(), 0).status, TransferStatus::Ok);
+  ASSERT_EQ(handle->Read(own.data(), own.size(), 0).status, TransferStatus::Ok);
+  EXPECT_EQ(handle->Read(none.data(), none.size(), 0).status, TransferStatus::Timeout);
+  // Each echoes its own request: code, length, offset.
+  EXPECT_EQ(std::vector<uint8_t>(late.begin() + 3, late.begin() + 8), (std::vector<uint8_t>{5, 24, 0x00, 0x00, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(own.begin() + 3, own.begin() + 8), (std::vector<uint8_t>{5, 24, 0x80, 0x00, 0}));
+  // A late reply still carries the data of its own offset: the active profile byte (0).
+  EXPECT_EQ(late[kPayloadOffset], 0);
+  EXPECT_EQ(own[kPayloadOffset], device->Memory().Byte(Area::Settings, 128));
+}
+
+TEST_F(SimFaults, ShortAndDoubleReplies) {
+  Start("mouse", "mouse");
+  device->InjectFault(Fault::ShortReply);
+  const auto request = MakeRequest(kCmdWriteSettings, 2, 130, {0x11, 0x22});
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 0).status, TransferStatus::Ok);
+  Report r{};
+  r.fill(0xEE);
+  const auto shortRead = handle->Read(r.data(), r.size(), 0);
+  ASSERT_EQ(shortRead.status, TransferStatus::Ok);
+  EXPECT_EQ(shortRead.bytes, 7u) << "cut before the status byte";
+  EXPECT_EQ(std::vector<uint8_t>(r.begin(), r.begin() + 8), (std::vector<uint8_t>{4, r[1], r[2], 6, 2, 0x82, 0x00, 0xEE}));
+  EXPECT_EQ(device->Memory().Byte(Area::Settings, 131), 0x22) << "the command was carried out";
+
+  device->InjectFault(Fault::DoubleReply);
+  const auto info = MakeRequest(kCmdReadInfo, 8, 0);
+  ASSERT_EQ(handle->Write(info.data(), info.size(), 0).status, TransferStatus::Ok);
+  Report one{}, two{}, none{};
+  ASSERT_EQ(handle->Read(one.data(), one.size(), 0).status, TransferStatus::Ok);
+  ASSERT_EQ(handle->Read(two.data(), two.size(), 0).status, TransferStatus::Ok);
+  EXPECT_EQ(one, two);
+  EXPECT_EQ(one[3], kCmdReadInfo);
+  EXPECT_EQ(handle->Read(none.data(), none.size(), 0).status, TransferStatus::Timeout);
+  EXPECT_EQ(device->Log().size(), 2u) << "answered twice, received once";
 }
 
 TEST_F(SimFaults, WrongCommandByteOnceAndAlways) {
@@ -69,7 +117,7 @@ TEST_F(SimFaults, WrongCommandByteOnceAndAlways) {
   EXPECT_NE(a.reply[3], kReceiverUnreachable);
   // Only that one reply: nothing else is queued.
   Report extra{};
-  EXPECT_EQ(handle->Read(extra.data(), extra.size(), 20).status, TransferStatus::Timeout);
+  EXPECT_EQ(handle->Read(extra.data(), extra.size(), 0).status, TransferStatus::Timeout);
   EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdReadInfo, 4, 0)).reply[3], kCmdReadInfo);
 
   device->InjectFault(Fault::WrongCommand, FaultMode::Always);
@@ -142,9 +190,9 @@ TEST_F(SimFaults, UnplugWakesABlockedReadWithFailure) {
     Report r{};
     return handle->Read(r.data(), r.size(), -1).status;
   });
-  EXPECT_EQ(reader.wait_for(50ms), std::future_status::timeout) << "the read blocks while nothing arrives";
+  ASSERT_TRUE(device->WaitForBlockedReads(1)) << "the read blocks while nothing arrives";
   ASSERT_TRUE(backend->Unplug("mouse"));
-  ASSERT_EQ(reader.wait_for(2s), std::future_status::ready);
+  ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
   EXPECT_EQ(reader.get(), TransferStatus::Failed);
 
   // Plugged again: the old handle stays dead, a new one works.
@@ -157,13 +205,17 @@ TEST_F(SimFaults, UnplugWakesABlockedReadWithFailure) {
 
 TEST_F(SimFaults, CancelEndsOneTransferOnly) {
   Start("mouse", "mouse");
+  // On the manual clock the read can end only through the cancel, never by its time-out.
+  device->UseManualClock();
   auto reader = std::async(std::launch::async, [&] {
     Report r{};
     return handle->Read(r.data(), r.size(), 5000).status;
   });
-  std::this_thread::sleep_for(20ms);
+  // The cancel comes only once the read waits: a cancel sent ahead would end it just the same,
+  // and the test would no longer show that a blocked read is woken.
+  ASSERT_TRUE(device->WaitForBlockedReads(1));
   handle->Cancel();
-  ASSERT_EQ(reader.wait_for(2s), std::future_status::ready);
+  ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
   EXPECT_EQ(reader.get(), TransferStatus::Cancelled);
   // The signal was used up: the next transfer runs normally.
   EXPECT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Ok);
@@ -172,23 +224,65 @@ TEST_F(SimFaults, CancelEndsOneTransferOnly) {
   handle->Cancel();
   Report r{};
   EXPECT_EQ(handle->Read(r.data(), r.size(), 1000).status, TransferStatus::Cancelled);
-  EXPECT_EQ(handle->Read(r.data(), r.size(), 10).status, TransferStatus::Timeout);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 0).status, TransferStatus::Timeout);
 }
 
 TEST_F(SimFaults, LatencyDelaysEachReport) {
   Start("mouse", "mouse");
+  device->UseManualClock();
   device->SetLatency(1ms);
-  const auto t0 = std::chrono::steady_clock::now();
-  for (int i = 0; i < 10; ++i) ASSERT_EQ(Exchange(*handle, MakeRequest(kCmdBeginConfig)).status, TransferStatus::Ok);
-  const auto elapsed = std::chrono::steady_clock::now() - t0;
-  EXPECT_GE(elapsed, 20ms) << "1 ms out and 1 ms back per command";
-  // A reply still on its way is not there for a read that gives up earlier.
-  device->SetLatency(200ms);
+  const auto t0 = device->Now();
   const auto request = MakeRequest(kCmdBeginConfig);
   ASSERT_EQ(handle->Write(request.data(), request.size(), 1000).status, TransferStatus::Ok);
+  EXPECT_EQ(device->Now() - t0, 1ms) << "the report's way out";
+  // The reply is still on its way back: not there for a read that gives up now.
   Report r{};
-  EXPECT_EQ(handle->Read(r.data(), r.size(), 10).status, TransferStatus::Timeout);
-  EXPECT_EQ(handle->Read(r.data(), r.size(), 2000).status, TransferStatus::Ok);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 0).status, TransferStatus::Timeout);
+  device->AdvanceClock(999us);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 0).status, TransferStatus::Timeout);
+  device->AdvanceClock(1us);
+  EXPECT_EQ(handle->Read(r.data(), r.size(), 0).status, TransferStatus::Ok);
+  EXPECT_EQ(r[3], kCmdBeginConfig);
+
+  // A blocked read is handed the reply once the clock reaches it, not before its time-out.
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 1000).status, TransferStatus::Ok);
+  auto reader = std::async(std::launch::async, [&] {
+    Report reply{};
+    return handle->Read(reply.data(), reply.size(), 5).status;
+  });
+  ASSERT_TRUE(device->WaitForBlockedReads(1));
+  device->AdvanceClock(1ms);
+  ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(reader.get(), TransferStatus::Ok);
+}
+
+TEST_F(SimFaults, AReadOnTheManualClockTimesOutWhenTheClockPassesItsTimeOut) {
+  Start("mouse", "mouse");
+  device->UseManualClock();
+  device->InjectFault(Fault::NoReply);
+  const auto request = MakeRequest(kCmdBeginConfig);
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 1000).status, TransferStatus::Ok);
+  auto read = [&] {
+    return std::async(std::launch::async, [&] {
+      Report reply{};
+      return handle->Read(reply.data(), reply.size(), 1000).status;
+    });
+  };
+  // 999 ms in, the read still waits: the reply to a command sent then reaches it.
+  auto early = read();
+  ASSERT_TRUE(device->WaitForBlockedReads(1));
+  device->AdvanceClock(999ms);
+  ASSERT_EQ(handle->Write(request.data(), request.size(), 1000).status, TransferStatus::Ok);
+  ASSERT_EQ(early.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(early.get(), TransferStatus::Ok);
+  // With the whole time-out passed it gives up.
+  auto late = read();
+  ASSERT_TRUE(device->WaitForBlockedReads(2));
+  device->AdvanceClock(1000ms);
+  ASSERT_EQ(late.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(late.get(), TransferStatus::Timeout);
+  EXPECT_TRUE(device->WaitForCommands(2));
+  EXPECT_FALSE(device->WaitForCommands(3, 0ms));
 }
 
 }  // namespace

@@ -54,6 +54,11 @@ int ReplyResult(int result, size_t got, const uint8_t* reply) {
   return StatusResult(reply);
 }
 
+// A reply answers a request when it echoes the request's code, length and offset.
+bool AnswersRequest(const uint8_t* reply, const uint8_t* request) {
+  return std::memcmp(reply + kCodeByte, request + kCodeByte, 4) == 0;
+}
+
 // Clears the busy flag however the exchange ends.
 struct BusyScope {
   explicit BusyScope(std::atomic<bool>& flag) : flag_(flag) { flag_.store(true); }
@@ -86,6 +91,10 @@ CDeviceLink::~CDeviceLink() {
   isOpen_.store(false);
   wired_->Close();
   receiver_->Close();
+}
+
+void CDeviceLink::SetClock(std::function<Clock::time_point()> now) {
+  if (now) now_ = std::move(now);
 }
 
 int CDeviceLink::SetMode(int mode) {
@@ -169,27 +178,7 @@ int CDeviceLink::TransactLocked(const uint8_t* request, size_t requestLength, ui
 
   uint8_t in[kReportSize] = {};
   uint32_t got = 0;
-  int result = kLinkNoReply;
-  {
-    std::lock_guard io(ioLock_);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-      std::memset(in, 0, sizeof in);
-      got = 0;
-      if (!channel.IsOpen() || channel.Read(in, kReportSize, &got, timeout) <= 0) {
-        got = 0;
-        result = kLinkNoReply;
-        break;
-      }
-      got = std::min<uint32_t>(got, kReportSize);
-      result = kLinkOk;
-      // A stale reply (say, the late answer to a timed-out command) is skipped once.
-      if (got > kCodeByte && in[kCodeByte] == out[kCodeByte]) break;
-      if (receiver && got > kCodeByte && in[kCodeByte] == kReplyOutOfReach) {
-        result = kLinkOutOfReach;
-        break;
-      }
-    }
-  }
+  const int result = AwaitReply(channel, out, timeout, receiver, in, got);
 
   if (got > 0) {
     const size_t n = std::min<size_t>(got, replyLength);
@@ -198,6 +187,37 @@ int CDeviceLink::TransactLocked(const uint8_t* request, size_t requestLength, ui
     TraceReport("返回", in);
   }
   return result;
+}
+
+int CDeviceLink::AwaitReply(CHidChannel& channel, const uint8_t* request, int timeoutMs,
+                            bool receiver, uint8_t* in, uint32_t& got) {
+  std::lock_guard io(ioLock_);
+  const Clock::time_point deadline = now_() + std::chrono::milliseconds(timeoutMs);
+  for (int dropped = 0;; ++dropped) {
+    int wait = timeoutMs;
+    if (dropped > 0) {
+      // A stale reply never lengthens the exchange: the rest of the one time-out is all it gets.
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now_());
+      if (left.count() <= 0 || dropped >= kMaxStaleReplies) break;
+      wait = static_cast<int>(left.count());
+    }
+    std::memset(in, 0, kReportSize);
+    got = 0;
+    if (!channel.IsOpen() || channel.Read(in, kReportSize, &got, wait) <= 0) {
+      got = 0;
+      return kLinkNoReply;
+    }
+    got = std::min<uint32_t>(got, kReportSize);
+    // Too short to carry a status: nothing in it can be judged.
+    if (got <= kStatusByte) return kLinkNoReply;
+    if (AnswersRequest(in, request)) return kLinkOk;
+    if (receiver && in[kCodeByte] == kReplyOutOfReach) return kLinkOutOfReach;
+    // The late answer to an exchange that timed out, or a second copy of an earlier answer:
+    // taken for this request it would hand another chunk's data to the caller.
+    TraceReport("丢弃返回", in);
+  }
+  got = 0;
+  return kLinkNoReply;
 }
 
 int CDeviceLink::TransactQuiet(const uint8_t* request, size_t requestLength, uint8_t* reply,
@@ -262,23 +282,26 @@ int CDeviceLink::RunChunks(std::mutex& lock, uint8_t code, bool isRead, uint8_t*
     const int result = LockedTransact(lock, request, reply, &got);
     if (const int status = ReplyResult(result, got, reply); status != kLinkOk) return status;
     if (isRead) {
-      // Payload only from a reply that answers this command and carries the whole chunk; the
-      // answer to some other command is not this block's data.
-      if (reply[kCodeByte] != code || got < kPayloadOffset + n) return kLinkNoReply;
+      // The exchange took only this chunk's own answer; it must also carry the whole chunk.
+      if (got < kPayloadOffset + n) return kLinkNoReply;
       std::memcpy(readBuffer + position, reply + kPayloadOffset, n);
     }
   }
   return kLinkOk;
 }
 
+int CDeviceLink::ChunkSizeFor(uint8_t code) const {
+  return code == kCmdWriteShootData ? kWiredChunk : ChunkSize();
+}
+
 int CDeviceLink::ChunkedRead(uint8_t code, uint8_t* buffer, size_t length, uint32_t offset) {
-  return RunChunks(LockFor(code), code, true, buffer, nullptr, length, offset, ChunkSize());
+  return RunChunks(LockFor(code), code, true, buffer, nullptr, length, offset, ChunkSizeFor(code));
 }
 
 int CDeviceLink::ChunkedWrite(uint8_t code, const uint8_t* buffer, size_t length,
-                              uint32_t offset, bool fixedWiredChunks) {
+                              uint32_t offset) {
   return RunChunks(LockFor(code), code, false, nullptr, buffer, length, offset,
-                   fixedWiredChunks ? kWiredChunk : ChunkSize());
+                   ChunkSizeFor(code));
 }
 
 int CDeviceLink::BeginConfig() { return SimpleCommand(kCmdBeginConfig); }
@@ -337,7 +360,7 @@ int CDeviceLink::WriteMacroData(const uint8_t* buffer, size_t length) {
 }
 
 int CDeviceLink::WriteShootData(const uint8_t* buffer, size_t length) {
-  return ChunkedWrite(kCmdWriteShootData, buffer, length, 0, true);
+  return ChunkedWrite(kCmdWriteShootData, buffer, length, 0);
 }
 
 int CDeviceLink::ReadRange(uint8_t* buffer, size_t length, uint16_t offset) {

@@ -9,8 +9,10 @@
 // replies), then ioLock (each write, each read loop, and channel (re)opening).
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -72,6 +74,11 @@ class CDeviceLink {
   static constexpr uint16_t kMaxConfigSize = 512;
   static constexpr size_t kInfoSize = 34;
   static constexpr int kReceiverModeValue = 2;  // SetMode(2) selects receiver mode
+  // Replies that answer another request (a late answer to an exchange that timed out, a second
+  // copy) are dropped while the exchange waits for its own; at most this many per exchange.
+  static constexpr int kMaxStaleReplies = 8;
+
+  using Clock = std::chrono::steady_clock;
 
   // Channels use hid::DefaultBackend() unless a backend is given.
   CDeviceLink();
@@ -104,10 +111,18 @@ class CDeviceLink {
   CHidChannel& WiredChannel() { return *wired_; }
   CHidChannel& ReceiverChannel() { return *receiver_; }
 
+  // The clock that bounds an exchange's wait for its reply; steady_clock unless a test gives
+  // another. Set before the link is used.
+  void SetClock(std::function<Clock::time_point()> now);
+
   // ---- Exchanges --------------------------------------------------------------------------
-  // One logged exchange on the current mode's channel: request padded or cut to 64 bytes,
-  // reply matched on byte 3 (one non-matching reply is skipped). Copies at most replyLength
-  // bytes of the reply; *bytesRead (optional) gets the count copied. Returns a LinkResult.
+  // One logged exchange on the current mode's channel: request padded or cut to 64 bytes.
+  // The reply must echo the request's code, length and offset (bytes 3-6); a reply that does
+  // not is traced as dropped ("丢弃返回") and the wait goes on, until the mode's time-out counted
+  // from the first read or kMaxStaleReplies drops, which end the exchange with kLinkNoReply. In
+  // receiver mode a reply with code 0xAA ends it with kLinkOutOfReach. A reply too short to
+  // carry the status byte (8 bytes or fewer) is a failure (kLinkNoReply). Copies at most
+  // replyLength bytes of the reply taken; *bytesRead (optional) gets the count copied.
   int Transact(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
                size_t* bytesRead);
   // Same on the wired channel with 1000 ms time-outs: no trace, no busy flag, a single read
@@ -148,10 +163,12 @@ class CDeviceLink {
   bool ReceiverGuard();
 
   // Generic chunked command by code, as the command functions run it (for tools and drivers'
-  // less common blocks). Chunks of chunkSize, or of 56 bytes when fixedWiredChunks is set.
+  // less common blocks). Chunks of ChunkSizeFor(code).
   int ChunkedRead(uint8_t code, uint8_t* buffer, size_t length, uint32_t offset);
-  int ChunkedWrite(uint8_t code, const uint8_t* buffer, size_t length, uint32_t offset,
-                   bool fixedWiredChunks = false);
+  int ChunkedWrite(uint8_t code, const uint8_t* buffer, size_t length, uint32_t offset);
+  // Payload bytes per report for a command: shoot data always travels in 56-byte chunks, every
+  // other command in the mode's chunk size.
+  int ChunkSizeFor(uint8_t code) const;
 
  private:
   int SimpleCommand(uint8_t code);
@@ -170,7 +187,12 @@ class CDeviceLink {
                   size_t replyLength, size_t* bytesRead);
   CHidChannel& ModeChannel() { return receiverMode_.load() ? *receiver_ : *wired_; }
   int ModeTimeout() const { return receiverMode_.load() ? kReceiverTimeoutMs : kWiredTimeoutMs; }
+  // Reads until the reply to `request` comes, as Transact describes; `in`/`got` hold the reply
+  // taken (got 0 when none was).
+  int AwaitReply(CHidChannel& channel, const uint8_t* request, int timeoutMs, bool receiver,
+                 uint8_t* in, uint32_t& got);
 
+  std::function<Clock::time_point()> now_ = [] { return Clock::now(); };
   std::unique_ptr<CHidChannel> wired_;
   std::unique_ptr<CHidChannel> receiver_;
   std::atomic<uint16_t> configSize_{kMaxConfigSize};

@@ -1,6 +1,8 @@
 #pragma once
 // A small in-memory HID backend for channel and catalogue tests: listed paths, devices with a
-// descriptor and attributes, a report queue, and transfers that honour time-out and cancel.
+// descriptor and attributes, a report queue, and transfers that honour cancel. A read with a
+// time-out and nothing to hand out times out at once; a read without limit blocks and says so
+// (readsWaiting), and a cancelled read can be held in the device until the test lets it go.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -9,7 +11,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <vector>
 
 #include "platform/hid/HidBackend.h"
 
@@ -32,6 +34,12 @@ class FakeHidBackend : public hid::HidBackend {
     bool lastOpenWrite = false;
     std::atomic<int> readsRunning{0};
     std::atomic<bool> destroyedDuringRead{false};
+    int readsWaiting = 0;           // reads blocked with nothing to hand out
+    std::vector<int> readTimeouts;  // the time-out each read was given
+    // A cancelled read stays inside the device (cancelSeen) until finishReads is set.
+    bool holdCancelledReads = false;
+    bool cancelSeen = false;
+    bool finishReads = false;
   };
 
   class Device : public hid::HidDevice {
@@ -52,15 +60,24 @@ class FakeHidBackend : public hid::HidBackend {
     hid::TransferResult Read(uint8_t* buffer, size_t length, int timeoutMs) override {
       ++s_->readsRunning;
       std::unique_lock lock(s_->mutex);
+      s_->readTimeouts.push_back(timeoutMs);
       auto ready = [&] { return cancelled_ || !s_->reports.empty(); };
-      bool got = true;
-      if (timeoutMs < 0) s_->cv.wait(lock, ready);
-      else got = s_->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
       hid::TransferResult r{hid::TransferStatus::Timeout, 0};
+      if (!ready() && timeoutMs < 0) {
+        ++s_->readsWaiting;
+        s_->cv.notify_all();
+        s_->cv.wait(lock, ready);
+        --s_->readsWaiting;
+      }
       if (cancelled_) {
         cancelled_ = false;
         r.status = hid::TransferStatus::Cancelled;
-      } else if (got) {
+        if (s_->holdCancelledReads) {
+          s_->cancelSeen = true;
+          s_->cv.notify_all();
+          s_->cv.wait(lock, [&] { return s_->finishReads; });
+        }
+      } else if (!s_->reports.empty()) {
         auto report = std::move(s_->reports.front());
         s_->reports.pop_front();
         const size_t n = std::min(length, report.size());
@@ -68,8 +85,6 @@ class FakeHidBackend : public hid::HidBackend {
         r = {hid::TransferStatus::Ok, n};
       }
       lock.unlock();
-      // Linger a little so a premature release by the caller would be seen.
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
       --s_->readsRunning;
       return r;
     }

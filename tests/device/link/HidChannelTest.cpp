@@ -4,7 +4,7 @@
 
 #include <chrono>
 #include <future>
-#include <thread>
+#include <vector>
 
 #include "FakeHidBackend.h"
 
@@ -110,9 +110,8 @@ TEST(HidChannel, ReadTimesOutAndDeliversReports) {
   ASSERT_EQ(ch.Open(kCommandPath, true, true), 1);
   uint8_t buf[64];
   uint32_t n = 99;
-  const auto t0 = std::chrono::steady_clock::now();
   EXPECT_EQ(ch.Read(buf, sizeof buf, &n, 40), 0);
-  EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(35));
+  EXPECT_EQ(b->shared->readTimeouts, (std::vector<int>{40}));  // handed to the device as given
   EXPECT_EQ(n, 0u);
   EXPECT_FALSE(ch.ReadPending());
 
@@ -126,7 +125,10 @@ TEST(HidChannel, ReadTimesOutAndDeliversReports) {
 }
 
 TEST(HidChannel, CloseFromAnotherThreadEndsInfiniteReadAndWaitsForIt) {
+  constexpr auto kLimit = std::chrono::seconds(10);  // a guard against a hang, not a timing
   auto b = BackendWithCommandInterface();
+  auto& shared = *b->shared;
+  shared.holdCancelledReads = true;
   CHidChannel ch(b);
   ASSERT_EQ(ch.Open(kCommandPath, true, true), 1);
   auto reader = std::async(std::launch::async, [&] {
@@ -134,16 +136,30 @@ TEST(HidChannel, CloseFromAnotherThreadEndsInfiniteReadAndWaitsForIt) {
     uint32_t n = 1;
     return ch.Read(buf, sizeof buf, &n, CHidChannel::kInfinite);
   });
-  for (int i = 0; i < 200 && !ch.ReadPending(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  {
+    std::unique_lock lock(shared.mutex);
+    ASSERT_TRUE(shared.cv.wait_for(lock, kLimit, [&] { return shared.readsWaiting > 0; }));
+  }
   ASSERT_TRUE(ch.ReadPending());
 
-  const auto t0 = std::chrono::steady_clock::now();
-  ch.Close();
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+  // The cancelled read is held inside the device: Close must still be waiting for it.
+  auto closer = std::async(std::launch::async, [&] { ch.Close(); });
+  {
+    std::unique_lock lock(shared.mutex);
+    ASSERT_TRUE(shared.cv.wait_for(lock, kLimit, [&] { return shared.cancelSeen; }));
+  }
+  EXPECT_EQ(closer.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  EXPECT_FALSE(shared.destroyedDuringRead);
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.finishReads = true;
+  }
+  shared.cv.notify_all();
+  ASSERT_EQ(closer.wait_for(kLimit), std::future_status::ready);
   // Close returned only after the read had left the device, so the device outlived it.
-  EXPECT_FALSE(b->shared->destroyedDuringRead);
-  EXPECT_EQ(b->shared->liveDevices, 0);
-  ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+  EXPECT_FALSE(shared.destroyedDuringRead);
+  EXPECT_EQ(shared.liveDevices, 0);
+  ASSERT_EQ(reader.wait_for(kLimit), std::future_status::ready);
   EXPECT_EQ(reader.get(), 0);
   EXPECT_FALSE(ch.IsOpen());
 

@@ -1,4 +1,4 @@
-// The light thread's cadence and the cooperative stop of worker threads.
+// The light thread's cadence and the effects it paints.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +8,6 @@
 
 #include "device/model/RecordingObserver.h"
 #include "device/mouse/TessaroMouseDevice.h"
-#include "device/model/WorkerThread.h"
 #include "profile/JsonFile.h"
 
 namespace orlo {
@@ -137,41 +136,6 @@ TEST_F(LightThreadTest, CustomEffectFromTheProfilePlaysOnTheLeds) {
   std::this_thread::sleep_for(milliseconds(60));
   mouse.StopLightThread();
   EXPECT_EQ(mouse.ledState().Get(14), (LedValue{7, 0, 9, 255}));
-}
-
-TEST(WorkerThreadTest, StopEndsAThreadBlockedUntilCancelled) {
-  CWorkerThread worker;
-  std::mutex m;
-  std::condition_variable cv;
-  bool cancelled = false;
-  worker.Start([&](const CStopEvent&) {
-    // Blocked like a read with no time-out: only the cancel action ends it.
-    std::unique_lock lock(m);
-    cv.wait(lock, [&] { return cancelled; });
-  });
-  const auto t0 = steady_clock::now();
-  const auto result = worker.Stop([&] {
-    std::lock_guard lock(m);
-    cancelled = true;
-    cv.notify_all();
-  });
-  EXPECT_EQ(result, CWorkerThread::StopResult::Ended);
-  EXPECT_LT(steady_clock::now() - t0, milliseconds(500));
-  EXPECT_EQ(worker.Stop(), CWorkerThread::StopResult::NotRunning);
-}
-
-TEST(WorkerThreadTest, ALateThreadIsReportedAndJoinedNotKilled) {
-  CWorkerThread worker;
-  std::atomic<bool> finished{false};
-  worker.Start([&](const CStopEvent& stop) {
-    while (!stop.IsSet()) std::this_thread::sleep_for(milliseconds(1));
-    std::this_thread::sleep_for(milliseconds(150));  // ignores the stop for a while
-    finished = true;
-  });
-  const auto result = worker.Stop({}, milliseconds(50));
-  EXPECT_EQ(result, CWorkerThread::StopResult::TimedOut);
-  EXPECT_TRUE(finished);  // it ran to its own end before Stop returned
-  EXPECT_FALSE(worker.Running());
 }
 
 }  // namespace
