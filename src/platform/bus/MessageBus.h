@@ -16,6 +16,10 @@ namespace orlo::bus {
 // before any handler sees them.
 inline constexpr size_t kMaxDataBlock = 64 * 1024;
 
+// The main window's title, and the title of the audio-capture program that feeds music lighting.
+inline constexpr const char* kMainWindowTitle = "Tavrin ORLO";
+inline constexpr const char* kAudioCaptureTitle = "Tavrin ORLOAUDIORECORD";
+
 class MessageBus {
  public:
   using MessageHandler = std::function<void(uint32_t id, int64_t wParam, int64_t lParam)>;
