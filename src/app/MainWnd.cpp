@@ -520,6 +520,7 @@ void CMainWnd::OnDestroy() {
   if (bus_ && bus_->PeerPresent(bus::kAudioCaptureTitle)) {
     for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
   }
+  audioCapture_.SetMusicLighting(false);
   emit Destroyed();
 }
 
