@@ -5,9 +5,15 @@
 namespace orlo::audio {
 
 bool CFrameSender::Send(const std::vector<uint8_t>& block, TimePoint now) {
-  if (!bus_.SendData(title_, senderId_, CLevelFrameEncoder::kKind, block)) return false;
-  lastDelivered_ = now;
-  ++delivered_;
+  if (!looked_ || now - lastLook_ >= kRecheck) {
+    looked_ = true;
+    lastLook_ = now;
+    present_ = bus_.PeerPresent(title_);
+  }
+  if (!present_) return false;
+  lastSeen_ = lastLook_;
+  if (!bus_.PostData(title_, senderId_, CLevelFrameEncoder::kKind, block)) return false;
+  ++sent_;
   return true;
 }
 
