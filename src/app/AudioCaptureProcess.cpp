@@ -9,7 +9,7 @@
 namespace orlo {
 
 namespace {
-constexpr int kStopWaitMs = 1000;
+constexpr int kWaitMs = 1000;
 }
 
 QString CAudioCaptureProcess::DefaultProgram() {
@@ -37,7 +37,7 @@ bool CAudioCaptureProcess::SetMusicLighting(bool on) {
   process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
   process_->setStandardOutputFile(QProcess::nullDevice());
   process_->start(program_, arguments_);
-  if (!process_->waitForStarted(kStopWaitMs)) {
+  if (!process_->waitForStarted(kWaitMs)) {
     DebugPrintf("audio capture: %s could not be started", program_.toLocal8Bit().constData());
     process_.reset();
     return false;
@@ -49,10 +49,10 @@ void CAudioCaptureProcess::Stop() {
   if (!process_) return;
   if (process_->state() != QProcess::NotRunning) {
     process_->terminate();
-    if (!process_->waitForFinished(kStopWaitMs)) {
+    if (!process_->waitForFinished(kWaitMs)) {
       DebugLine("audio capture: no end after SIGTERM, killed");
       process_->kill();
-      process_->waitForFinished(kStopWaitMs);
+      process_->waitForFinished(kWaitMs);
     }
   }
   process_.reset();
