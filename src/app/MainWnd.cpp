@@ -40,8 +40,6 @@
 namespace orlo {
 
 namespace {
-constexpr const char* kAudioCaptureTitle = "Tavrin ORLOAUDIORECORD";
-
 QString SkinFile(const std::string& relative) {
   return QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile(relative));
 }
@@ -519,9 +517,10 @@ void CMainWnd::OnDestroy() {
   hide();
   workers_.StopAll();
   // The audio-capture program is told to stop, after the threads.
-  if (bus_ && bus_->PeerPresent(kAudioCaptureTitle)) {
+  if (bus_ && bus_->PeerPresent(bus::kAudioCaptureTitle)) {
     for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
   }
+  audioCapture_.SetMusicLighting(false);
   emit Destroyed();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AudioCaptureProcess.h"
 #include "app/AudioInbox.h"
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
@@ -84,6 +85,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // in the list.
   void SwitchLanguage(int index);
   void SetLightControl(int state);
+  // Music lighting on or off: runs or stops the audio-capture program that feeds its levels.
+  bool SetMusicLighting(bool on) { return audioCapture_.SetMusicLighting(on); }
   void OnSuspend();
   void OnResume();
   // Closes the auxiliary windows, then the main window (which ends the program).
@@ -135,6 +138,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   CLightControl light_;
   CGameLighting game_;
   CAudioInbox audio_;
+  CAudioCaptureProcess audioCapture_;
   CLanguageSetting language_;
   // Notifications of the pages' controls become device operations here.
   std::unique_ptr<CWindowRouterHost> routerHost_;

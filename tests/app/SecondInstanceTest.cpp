@@ -13,30 +13,9 @@
 
 #include "platform/bus/DBusBus.h"
 #include "platform/bus/RegisteredMessages.h"
+#include "support/PrivateBus.h"
 
 namespace {
-
-// A bus daemon of the test's own, so that programs started by tests running in parallel do not
-// hear each other.
-class PrivateBus {
- public:
-  PrivateBus() {
-    daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    if (!daemon_.waitForStarted(5000)) return;
-    QDeadlineTimer deadline(5000);
-    while (!daemon_.canReadLine() && !deadline.hasExpired()) daemon_.waitForReadyRead(100);
-    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-  }
-  ~PrivateBus() {
-    daemon_.terminate();
-    daemon_.waitForFinished(5000);
-  }
-  const QString& address() const { return address_; }
-
- private:
-  QProcess daemon_;
-  QString address_;
-};
 
 QString ProgramPath() { return QDir(ORLO_TEST_BINARY_DIR).absoluteFilePath("../orlo"); }
 

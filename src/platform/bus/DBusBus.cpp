@@ -99,6 +99,12 @@ bool DBusBus::PeerPresent(const std::string& title) {
 bool DBusBus::SendData(const std::string& title, int64_t wParam, uint32_t kind,
                        const std::vector<uint8_t>& data) {
   if (!connected_ || data.size() > kMaxDataBlock || !PeerPresent(title)) return false;
+  return PostData(title, wParam, kind, data);
+}
+
+bool DBusBus::PostData(const std::string& title, int64_t wParam, uint32_t kind,
+                       const std::vector<uint8_t>& data) {
+  if (!connected_ || title.empty() || data.size() > kMaxDataBlock) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(TitleBusName(title), kBusPath, kBusInterface,
                                                      QStringLiteral("CopyData"));
   call << qlonglong(wParam) << uint(kind)

@@ -37,6 +37,8 @@ class DBusBus : public QObject, public MessageBus {
   bool PeerPresent(const std::string& title) override;
   bool SendData(const std::string& title, int64_t wParam, uint32_t kind,
                 const std::vector<uint8_t>& data) override;
+  bool PostData(const std::string& title, int64_t wParam, uint32_t kind,
+                const std::vector<uint8_t>& data) override;
   void SetMessageHandler(MessageHandler handler) override { onMessage_ = std::move(handler); }
   void SetDataHandler(DataHandler handler) override { onData_ = std::move(handler); }
 

@@ -16,6 +16,10 @@ namespace orlo::bus {
 // before any handler sees them.
 inline constexpr size_t kMaxDataBlock = 64 * 1024;
 
+// The main window's title, and the title of the audio-capture program that feeds music lighting.
+inline constexpr const char* kMainWindowTitle = "Tavrin ORLO";
+inline constexpr const char* kAudioCaptureTitle = "Tavrin ORLOAUDIORECORD";
+
 class MessageBus {
  public:
   using MessageHandler = std::function<void(uint32_t id, int64_t wParam, int64_t lParam)>;
@@ -36,6 +40,13 @@ class MessageBus {
   // the block is larger than kMaxDataBlock.
   virtual bool SendData(const std::string& title, int64_t wParam, uint32_t kind,
                         const std::vector<uint8_t>& data) = 0;
+  // As SendData, without asking first whether the title is held: for a steady stream of blocks
+  // whose sender checks PeerPresent now and then. A block to a title nobody holds is lost, and
+  // the backend may still answer true for it.
+  virtual bool PostData(const std::string& title, int64_t wParam, uint32_t kind,
+                        const std::vector<uint8_t>& data) {
+    return SendData(title, wParam, kind, data);
+  }
 
   virtual void SetMessageHandler(MessageHandler handler) = 0;
   virtual void SetDataHandler(DataHandler handler) = 0;

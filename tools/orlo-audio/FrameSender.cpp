@@ -1,0 +1,20 @@
+#include "FrameSender.h"
+
+#include "analysis/LevelFrameEncoder.h"
+
+namespace orlo::audio {
+
+bool CFrameSender::Send(const std::vector<uint8_t>& block, TimePoint now) {
+  if (!looked_ || now - lastLook_ >= kRecheck) {
+    looked_ = true;
+    lastLook_ = now;
+    present_ = bus_.PeerPresent(title_);
+  }
+  if (!present_) return false;
+  lastSeen_ = lastLook_;
+  if (!bus_.PostData(title_, senderId_, CLevelFrameEncoder::kKind, block)) return false;
+  ++sent_;
+  return true;
+}
+
+}  // namespace orlo::audio
