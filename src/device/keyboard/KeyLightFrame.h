@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -33,13 +34,10 @@ bool LayOutKeyFrame(const CKeyPositionMap& map, EntryOf entryOf, FrameColours ho
   const size_t bytes = static_cast<size_t>(map.TableBytes());
   if (frame.size() < bytes) return false;
   std::fill(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(bytes), uint8_t{0});
-  for (int slot = 0; slot < map.KeyCount(); ++slot) {
-    const int position = map.OwnerOf(slot);
-    if (position < 0) continue;
-    const uint8_t led = map.LedOf(position);
-    if (led == CKeyPositionMap::kNone) continue;
-    const auto rgb = FrameColour(entryOf(position), how);
-    std::copy(rgb.begin(), rgb.end(), frame.begin() + 3 * static_cast<std::ptrdiff_t>(led));
+  uint8_t* out = frame.data();
+  for (const CKeyPositionMap::Light& light : map.Lights()) {
+    const auto rgb = FrameColour(entryOf(light.position), how);
+    std::memcpy(out + 3 * light.led, rgb.data(), 3);
   }
   return true;
 }

@@ -69,6 +69,7 @@ bool CKeyPositionMap::Build(int keyCount, std::span<const uint8_t> keyTable, std
                   " keys need as many");
 
   keyCount_ = keyCount;
+  lightCount_ = 0;
   slotOf_.fill(kNone);
   ledOf_.fill(kNone);
   ownerOf_.fill(-1);
@@ -82,6 +83,12 @@ bool CKeyPositionMap::Build(int keyCount, std::span<const uint8_t> keyTable, std
       if (ownerOf_[static_cast<size_t>(k)] < 0) ownerOf_[static_cast<size_t>(k)] = static_cast<int16_t>(p);
       break;
     }
+  }
+  lightCount_ = 0;
+  for (int k = 0; k < keyCount; ++k) {
+    const int owner = ownerOf_[static_cast<size_t>(k)];
+    if (owner >= 0 && ledOf_[static_cast<size_t>(owner)] != kNone)
+      lights_[static_cast<size_t>(lightCount_++)] = {static_cast<uint8_t>(owner), ledOf_[static_cast<size_t>(owner)]};
   }
   return true;
 }

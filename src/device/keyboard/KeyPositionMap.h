@@ -50,11 +50,19 @@ class CKeyPositionMap {
   // True when the position is the one that writes its physical key.
   bool Owns(int position) const;
 
+  // The owned keys that have an LED, in slot order: what a per-key frame is made of.
+  struct Light {
+    uint8_t position, led;
+  };
+  std::span<const Light> Lights() const { return {lights_.data(), static_cast<size_t>(lightCount_)}; }
+
  private:
   int keyCount_ = 0;
   std::array<uint8_t, kPositions> slotOf_{};
   std::array<uint8_t, kPositions> ledOf_{};
   std::array<int16_t, kMaxKeys> ownerOf_{};
+  std::array<Light, kMaxKeys> lights_{};
+  int lightCount_ = 0;
 };
 
 // The key table to write: the current table's first K × 3 bytes with each owned physical key
