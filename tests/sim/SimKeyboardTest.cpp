@@ -1,5 +1,5 @@
-// The simulated keyboard as the firmware side of the keyboard driver: its scattered LED chain,
-// the record of streamed frames, and one memory for both connections kept between runs.
+// The simulated keyboard as the firmware side of the keyboard driver: its scattered LED chain and
+// the record of streamed frames.
 #include <gtest/gtest.h>
 
 #include "sim/SimKeyboard.h"
@@ -61,36 +61,6 @@ TEST_F(SimKeyboardTest, EveryStreamedFrameIsKeptWithTheChunksThatCame) {
   EXPECT_EQ(keyboard_->StreamedFrameCount(), 3u);
   keyboard_->ClearStreamedFrames();
   EXPECT_TRUE(keyboard_->StreamedFrames().empty());
-}
-
-TEST_F(SimKeyboardTest, TheRecordKeepsTheNewestFramesAndCountsThemAll) {
-  const size_t total = SimKeyboard::kMaxFramesKept + 3;
-  for (size_t i = 0; i < total; ++i)
-    ASSERT_EQ(Exchange(*handle_, MakeRequest(kCmdStreamLightFrame, 1, 0, {static_cast<uint8_t>(i)})).reply[7],
-              kStatusOk);
-  const auto frames = keyboard_->StreamedFrames();
-  ASSERT_EQ(frames.size(), SimKeyboard::kMaxFramesKept);
-  EXPECT_EQ(keyboard_->StreamedFrameCount(), total);
-  EXPECT_EQ(frames.front().bytes[0], 3) << "the three oldest were dropped";
-  EXPECT_EQ(frames.back().bytes[0], static_cast<uint8_t>(total - 1));
-}
-
-TEST(SimKeyboardMemory, WiredAndReceiverAreOneKeyboardKeptBetweenRuns) {
-  TempSimDir dir;
-  const std::vector<uint8_t> entry = {0x30, 0xE9, 0x00};
-  const std::vector<uint8_t> block = {0, 4, 4, 0, 1, 1, 9, 8, 7};
-  {
-    auto backend = MakeSimBackend("keyboard");
-    auto h = backend->Open(CommandPath(*backend, "keyboard"), true, true);
-    ASSERT_EQ(WriteBlock(*h, kCmdWriteKeyTable, entry, 56, 3 * 16), kStatusOk);
-    ASSERT_EQ(WriteBlock(*h, kCmdWriteSettings, block, 56, 2 * SimKeyboard::kProfileStride), kStatusOk);
-  }
-  auto backend = MakeSimBackend("keyboard-receiver");
-  auto h = backend->Open(CommandPath(*backend, "keyboard-receiver"), true, true);
-  ASSERT_TRUE(h);
-  EXPECT_EQ(ReadBlock(*h, kCmdReadKeyTable, 3, 24, 3 * 16), entry);
-  EXPECT_EQ(ReadBlock(*h, kCmdReadSettings, 9, 24, 2 * SimKeyboard::kProfileStride), block);
-  EXPECT_EQ(ReadBlock(*h, kCmdReadKeyTable, 3, 24, 3 * 15), (std::vector<uint8_t>{0x20, 0x00, 0x48}));
 }
 
 }  // namespace

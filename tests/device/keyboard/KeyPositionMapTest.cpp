@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "device/keyboard/KeyLightFrame.h"
 #include "device/keyboard/KeyPositionMap.h"
 
 namespace orlo::keyboard {
@@ -91,6 +92,18 @@ TEST(KeyPositionMapTest, AnAssignmentGoesToThePhysicalKeyItsPositionOwns) {
   EXPECT_EQ(EncodeKeyTable(map, kTable, list, 0),
             (std::vector<uint8_t>{0x20, 0x00, 0x29, 0x20, 0x00, 0x00, 0x30, 0xE9, 0x00, 0x20, 0x00, 0x00}));
   EXPECT_TRUE(EncodeKeyTable(map, std::vector<uint8_t>(11), list, 0).empty()) << "current table too short";
+}
+
+TEST(KeyPositionMapTest, AFrameShowsTheOwnersColourOnASharedKey) {
+  CKeyPositionMap map;
+  ASSERT_TRUE(map.Build(4, kTable, kLeds));
+  CLedState leds(170);
+  leds.Set(0, {1, 2, 3}, 255);
+  leds.Set(18, {200, 0, 0}, 255);  // owns the unassigned key, LED 0
+  leds.Set(19, {0, 0, 200}, 255);  // shares it
+  leds.Set(169, {0, 0, 100}, 255);
+  EXPECT_EQ(BuildKeyFrame(map, leds, FrameColours::AsStored),
+            (std::vector<uint8_t>{200, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0}));
 }
 
 TEST(KeyPositionMapTest, MacrosAreNumberedBySlotInPositionOrderAndDeletedOnesFallBack) {

@@ -1,7 +1,6 @@
 // The keyboard's blocks through the command link against the simulated keyboard: the key tables
 // read in their chunks and turned into position maps, an assignment written to the slot its
-// position owns, the settings block at its profile's offset, a colour group and a streamed frame
-// laid out through the keyboard's LED table.
+// position owns, a colour group and a streamed frame laid out through the keyboard's LED table.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,7 +10,6 @@
 #include "device/keyboard/KeyLightFrame.h"
 #include "device/keyboard/KeyLightGroup.h"
 #include "device/keyboard/KeyPositionMap.h"
-#include "device/keyboard/KeyboardSettingsBlock.h"
 #include "device/link/DeviceLink.h"
 #include "sim/SimBackend.h"
 #include "sim/SimKeyboard.h"
@@ -21,19 +19,19 @@ namespace {
 
 class KeyboardLinkTest : public ::testing::Test {
  protected:
-  void Connect(bool receiver) {
+  // The wired keyboard, its command interface opened by the link.
+  void Connect() {
     sim::SimOptions options;
     options.persist = false;
-    backend_ = sim::MakeSimBackend(receiver ? "keyboard-receiver" : "keyboard", options);
-    const std::string node = receiver ? "keyboard-receiver" : "keyboard";
-    keyboard_ = std::dynamic_pointer_cast<sim::SimKeyboard>(backend_->Device(node));
+    backend_ = sim::MakeSimBackend("keyboard", options);
+    keyboard_ = std::dynamic_pointer_cast<sim::SimKeyboard>(backend_->Device("keyboard"));
     ASSERT_TRUE(keyboard_);
     link_ = std::make_unique<CDeviceLink>(backend_);
     std::string path;
-    for (const auto& p : backend_->PathsOf(node))
+    for (const auto& p : backend_->PathsOf("keyboard"))
       if (p.find("&col04") != std::string::npos) path = p;
-    ASSERT_EQ(link_->OpenChannel(receiver, path), 1);
-    link_->SetMode(receiver ? CDeviceLink::kReceiverModeValue : 1);
+    ASSERT_EQ(link_->OpenChannel(false, path), 1);
+    link_->SetMode(1);
     link_->SetOpen(true);
   }
 
@@ -69,7 +67,7 @@ class KeyboardLinkTest : public ::testing::Test {
 };
 
 TEST_F(KeyboardLinkTest, TablesComeInChunksAndGiveEachPositionItsKeyAndLed) {
-  Connect(false);
+  Connect();
   ReadTables();
   EXPECT_EQ(keys_, 104);
   EXPECT_EQ(Chunks(kCmdReadKeyTable),
@@ -90,18 +88,8 @@ TEST_F(KeyboardLinkTest, TablesComeInChunksAndGiveEachPositionItsKeyAndLed) {
   EXPECT_EQ(map_.SlotOf(120), CKeyPositionMap::kNone);
 }
 
-TEST_F(KeyboardLinkTest, ThroughTheReceiverTheTablesComeInChunksOf24) {
-  Connect(true);
-  ReadTables();
-  const auto chunks = Chunks(kCmdReadKeyTable);
-  ASSERT_EQ(chunks.size(), 13u);
-  EXPECT_EQ(chunks.front(), (std::pair<int, int>{0, 24}));
-  EXPECT_EQ(chunks.back(), (std::pair<int, int>{288, 24}));
-  EXPECT_EQ(map_.LedOf(21), 83);
-}
-
 TEST_F(KeyboardLinkTest, AnAssignmentReachesTheSlotOfItsPosition) {
-  Connect(false);
+  Connect();
   ReadTables();
   std::vector<KeyAssign> list;
   for (int p = 0; p < 170; ++p) {
@@ -124,29 +112,8 @@ TEST_F(KeyboardLinkTest, AnAssignmentReachesTheSlotOfItsPosition) {
       << "slot 15 (Pause) and slot 17 (1) untouched, slot 16 changed";
 }
 
-TEST_F(KeyboardLinkTest, SettingsBlockLandsAtItsProfileAndReadsBack) {
-  Connect(false);
-  LightInfo effect;
-  effect.mode = 2, effect.brightness = 3, effect.speed = 0, effect.direction = 1, effect.multiColor = 0;
-  effect.red = 0x10, effect.green = 0x20, effect.blue = 0x30, effect.customGroup = 4;
-  KeyboardSystemStages stages;
-  stages.key6Flag = 1, stages.pollingRate = 2;
-  const SettingsBlock block = EncodeSettingsBlock(0, effect, stages, {});
-  ASSERT_EQ(link_->WriteSettings(block.data(), block.size(), SettingsOffset(0)), 1);
-  EXPECT_EQ(keyboard_->SettingsBlock(0),
-            (std::vector<uint8_t>{0, 2, 3, 4, 1, 0, 0x10, 0x20, 0x30, 0, 0, 0, 0,
-                                  0, 0, 0, 0, 0, 0,    0,    1,    0, 2, 0, 0, 4}));
-  SettingsBlock back{};
-  ASSERT_EQ(link_->ReadSettings(back.data(), back.size(), SettingsOffset(0)), 1);
-  const DecodedSettings d = DecodeSettingsBlock(back, {}, {}, {});
-  EXPECT_EQ(d.effect.mode, 2);
-  EXPECT_EQ(d.effect.speed, 0);
-  EXPECT_EQ(d.effect.customGroup, 4);
-  EXPECT_EQ(d.stages.key6Flag, 1);
-}
-
 TEST_F(KeyboardLinkTest, FramesAndGroupsAreLaidOutThroughTheLedTable) {
-  Connect(false);
+  Connect();
   ReadTables();
   CLedState leds(170);
   leds.Set(0, {10, 20, 30}, 255);     // Esc: LED 11
@@ -156,6 +123,8 @@ TEST_F(KeyboardLinkTest, FramesAndGroupsAreLaidOutThroughTheLedTable) {
 
   const auto frame = BuildKeyFrame(map_, leds, FrameColours::Scaled);
   ASSERT_EQ(frame.size(), 312u);
+  std::array<uint8_t, 311> tooShort{};
+  EXPECT_FALSE(BuildKeyFrame(map_, leds, FrameColours::Scaled, tooShort));
   std::vector<uint8_t> expected(312, 0);
   expected[33] = 9, expected[34] = 19, expected[35] = 29;
   expected[249] = 100, expected[250] = 50, expected[251] = 25;
@@ -174,6 +143,8 @@ TEST_F(KeyboardLinkTest, FramesAndGroupsAreLaidOutThroughTheLedTable) {
   colours[21] = {200, 100, 50, 128};
   const auto group = BuildLightGroup(map_, colours, FrameColours::AsStored);
   ASSERT_EQ(LightGroupOffset(3), 1536);
+  EXPECT_EQ(LightGroupOffset(8), -1) << "the keyboard keeps eight groups";
+  EXPECT_EQ(LightGroupOffset(-1), -1);
   ASSERT_EQ(link_->WriteLightData(group.data(), group.size(), 3, kLightGroupBytes), 1);
   const auto light = keyboard_->Memory().Snapshot(sim::Area::LightData);
   EXPECT_EQ(std::vector<uint8_t>(light.begin() + 1536 + 33, light.begin() + 1536 + 36),
@@ -182,13 +153,6 @@ TEST_F(KeyboardLinkTest, FramesAndGroupsAreLaidOutThroughTheLedTable) {
             (std::vector<uint8_t>{200, 100, 50}));
   EXPECT_EQ(light[1536 + 0], 0);
   EXPECT_EQ(light[2 * 512 + 33], 0) << "group 2 untouched";
-}
-
-TEST_F(KeyboardLinkTest, LightGroupsOutsideTheKeyboardsAreaHaveNoOffset) {
-  EXPECT_EQ(LightGroupOffset(0), 0);
-  EXPECT_EQ(LightGroupOffset(7), 3584);
-  EXPECT_EQ(LightGroupOffset(8), -1);
-  EXPECT_EQ(LightGroupOffset(-1), -1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // both ways, the host-drawn effects as 0xFE, and the speed stored inverted.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "device/keyboard/KeyboardSettingsBlock.h"
@@ -47,33 +48,23 @@ TEST(KeyboardSettingsBlockTest, EveryFieldGoesToItsOffset) {
 
 TEST(KeyboardSettingsBlockTest, SpeedIsStoredInvertedAndKeptInRange) {
   LightInfo e = Effect();
-  e.speed = 0;
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, {})[3], 4);
-  e.speed = 4;
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, {})[3], 0);
-  e.speed = 9;  // from a damaged profile: sent as the fastest, not as 4 - 9
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, {})[3], 0);
+  for (const auto& [speed, stored] : {std::pair{0, 4}, {4, 0}, {9, 0}}) {  // 9: the fastest, not 4 - 9
+    e.speed = static_cast<uint8_t>(speed);
+    EXPECT_EQ(EncodeSettingsBlock(0, e, {}, {})[3], stored) << speed;
+  }
 
   SettingsBlock b{};
-  b[3] = 4;
-  EXPECT_EQ(DecodeSettingsBlock(b, {}, {}, {}).effect.speed, 0);
-  b[3] = 1;
-  EXPECT_EQ(DecodeSettingsBlock(b, {}, {}, {}).effect.speed, 3);
-  b[3] = 7;  // beyond the range a keyboard stores: the slowest, not 4 - 7
-  EXPECT_EQ(DecodeSettingsBlock(b, {}, {}, {}).effect.speed, 0);
+  for (const auto& [stored, speed] : {std::pair{4, 0}, {1, 3}, {7, 0}}) {  // 7: the slowest, not 4 - 7
+    b[3] = static_cast<uint8_t>(stored);
+    EXPECT_EQ(DecodeSettingsBlock(b, {}, {}, {}).effect.speed, speed) << stored;
+  }
 }
 
 TEST(KeyboardSettingsBlockTest, HostDrawnEffectsGoOutAsFEAndReadBackKeepsThePageEffect) {
   const auto list = BuiltIns();
-  LightInfo e = Effect();
-  e.mode = 5;  // value 29
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, list)[1], 0xFE);
-  e.mode = 6;  // value 30
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, list)[1], 0xFE);
-  e.mode = 29;  // index 29 is not in the list: the index is sent, and it is the music value
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, list)[1], 0xFE);
-  e.mode = 12;
-  EXPECT_EQ(EncodeSettingsBlock(0, e, {}, list)[1], 12);
+  // Index 5 has value 29 and 6 value 30; index 29 is not in the list and is sent as itself.
+  for (const auto& [mode, code] : {std::pair{5, 0xFE}, {6, 0xFE}, {29, 0xFE}, {12, 12}, {4, 44}})
+    EXPECT_EQ(EffectCodeOf(mode, list), code) << mode;
 
   SettingsBlock b{};
   b[1] = 0xFE;
@@ -90,34 +81,22 @@ TEST(KeyboardSettingsBlockTest, ReadingTakesTheBlockAndKeepsWhatTheBlockDoesNotH
   const auto list = BuiltIns();
   const SettingsBlock b = {0x02, 47, 0x03, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0, 0, 0, 0,
                            0,    0,  0,    0,    0,    0x03, 0x01, 0x00, 0x01, 0x02, 0, 0, 0x05};
-  LightInfo shown = Effect();
-  const DecodedSettings d = DecodeSettingsBlock(b, shown, Stages(), list);
+  const DecodedSettings d = DecodeSettingsBlock(b, Effect(), Stages(), list);
   EXPECT_FALSE(d.hostDriven);
   EXPECT_EQ(d.profile, 2);
-  EXPECT_EQ(d.effect.mode, 7) << "value 47 is built-in index 7";
-  EXPECT_EQ(d.effect.brightness, 3);
-  EXPECT_EQ(d.effect.speed, 4);
-  EXPECT_EQ(d.effect.direction, 0);
-  EXPECT_EQ(d.effect.multiColor, 0);
-  EXPECT_EQ(d.effect.red, 0x11);
-  EXPECT_EQ(d.effect.green, 0x22);
-  EXPECT_EQ(d.effect.blue, 0x33);
-  EXPECT_EQ(d.effect.secondMode, 3);
-  EXPECT_EQ(d.effect.customGroup, 5);
-  EXPECT_EQ(d.effect.oldMode, 9) << "not in the block: kept";
-  EXPECT_EQ(d.stages.wFlag, 1);
-  EXPECT_EQ(d.stages.key6Flag, 0);
-  EXPECT_EQ(d.stages.winFlag, 1);
-  EXPECT_EQ(d.stages.pollingRate, 3) << "the page's report rate stays";
-  EXPECT_EQ(d.stages.repeat, 11);
-  EXPECT_EQ(d.stages.repeatDelay, 2);
+  LightInfo effect;  // value 47 is built-in index 7; the previous mode is not in the block: kept
+  effect.mode = 7, effect.brightness = 3, effect.speed = 4, effect.red = 0x11, effect.green = 0x22, effect.blue = 0x33;
+  effect.secondMode = 3, effect.customGroup = 5, effect.oldMode = 9;
+  EXPECT_EQ(d.effect, effect);
+  KeyboardSystemStages stages = Stages();  // the page's report rate and repeat values stay
+  stages.wFlag = 1, stages.key6Flag = 0, stages.winFlag = 1;
+  EXPECT_EQ(d.stages, stages);
 
-  // A value no built-in entry has is kept raw as the index.
+  // A value no built-in entry has is kept raw as the index; without a list the index is the value.
   SettingsBlock unknown = b;
   unknown[1] = 0x99;
-  EXPECT_EQ(DecodeSettingsBlock(unknown, shown, {}, list).effect.mode, 0x99);
-  // Without a list the index is the value.
-  EXPECT_EQ(DecodeSettingsBlock(b, shown, {}, {}).effect.mode, 47);
+  EXPECT_EQ(DecodeSettingsBlock(unknown, Effect(), {}, list).effect.mode, 0x99);
+  EXPECT_EQ(DecodeSettingsBlock(b, Effect(), {}, {}).effect.mode, 47);
 }
 
 }  // namespace
