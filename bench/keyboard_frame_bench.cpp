@@ -1,8 +1,8 @@
 // Host cost of one per-key frame of the keyboard: one lighting effect step over the 170 key
 // positions plus the frame laid out through the keyboard's LED table (104 keys, 312 bytes), the
-// work the light thread does for every frame it streams. Reported per frame and as a fraction of
-// one 1 ms full-speed USB frame (1 µs is 0.1 %). CPU time: the build machine is shared, and the
-// wall time then includes waiting for a core.
+// work the light thread does for every frame it streams. Reported as CPU microseconds per frame
+// (us_per_frame; 1 µs is 0.1 % of one 1 ms full-speed USB frame). CPU time, because the build
+// machine is shared and the wall time then includes waiting for a core.
 #include <benchmark/benchmark.h>
 
 #include <array>
