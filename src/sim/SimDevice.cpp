@@ -444,6 +444,7 @@ uint8_t SimDevice::ExecuteLocked(const uint8_t* request, uint8_t* reply) {
   if (!cmd->write) return memory_->Read(cmd->area, offset, reply + kPayloadOffset, length) ? kStatusOk : kStatusRefused;
   if (!memory_->Write(cmd->area, offset, request + kPayloadOffset, length)) return kStatusRefused;
   if (memory_->IsPersistent(cmd->area)) memory_->Save();
+  OnChunkWritten(code, offset, request + kPayloadOffset, length);
   return kStatusOk;
 }
 

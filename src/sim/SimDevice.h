@@ -139,6 +139,9 @@ class SimDevice {
   void SetSupportsClaimLight(bool on) { supportsClaimLight_ = on; }
   // An output report that is not a command; the default keeps it in OtherOutputs().
   virtual void OnOtherOutput(size_t interfaceIndex, const std::vector<uint8_t>& report);
+  // A write command's chunk has just been stored in its area (called with the device's lock
+  // held: an override takes no lock of the device and calls nothing of it).
+  virtual void OnChunkWritten(uint8_t /*code*/, size_t /*offset*/, const uint8_t* /*data*/, size_t /*length*/) {}
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -127,4 +127,34 @@ std::vector<uint8_t> SimKeyboard::LastStreamedFrame() {
 
 bool SimKeyboard::SwitchProfile(uint8_t profile) { return SwitchActiveProfile(*this, profile, kProfiles); }
 
+void SimKeyboard::OnChunkWritten(uint8_t code, size_t offset, const uint8_t* data, size_t length) {
+  if (code != kCmdStreamLightFrame) return;
+  std::lock_guard lock(framesMu_);
+  if (offset == 0 || frames_.empty()) {
+    if (frames_.size() >= kMaxFramesKept) frames_.pop_front();
+    frames_.push_back({std::vector<uint8_t>(kFrameBytes, 0), 0});
+    ++frameCount_;
+  }
+  StreamedFrame& frame = frames_.back();
+  const size_t end = std::min(kFrameBytes, offset + length);
+  for (size_t at = offset; at < end; ++at) frame.bytes[at] = data[at - offset];
+  if (end > offset) frame.received += end - offset;
+}
+
+std::vector<SimKeyboard::StreamedFrame> SimKeyboard::StreamedFrames() const {
+  std::lock_guard lock(framesMu_);
+  return {frames_.begin(), frames_.end()};
+}
+
+size_t SimKeyboard::StreamedFrameCount() const {
+  std::lock_guard lock(framesMu_);
+  return frameCount_;
+}
+
+void SimKeyboard::ClearStreamedFrames() {
+  std::lock_guard lock(framesMu_);
+  frames_.clear();
+  frameCount_ = 0;
+}
+
 }  // namespace orlo::sim

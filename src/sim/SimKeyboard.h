@@ -1,11 +1,14 @@
 #pragma once
 // The simulated keyboard (wired, or through its receiver): 104 physical keys whose key table
-// holds their factory codes, a key LED table, five profiles of the 26-byte settings block at
-// profile × 25, per-key colour groups of 512 bytes, the streamed frame, a macro area and the
-// power state. It also takes the host's claim on its lighting (command 28).
+// holds their factory codes, a key LED table that scatters the keys over the LED chain (so a
+// frame laid out through the wrong map shows), five profiles of the 26-byte settings block at
+// profile × 25, per-key colour groups of 512 bytes, a macro area and the power state. It keeps
+// every frame the host streams, and takes the host's claim on its lighting (command 28).
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,15 +37,40 @@ class SimKeyboard : public SimDevice {
   static std::array<uint8_t, 3> PositionCode(int position);
   // The key position of each physical key, in key table order.
   static const std::vector<int>& PhysicalKeyPositions();
-  // LED index of physical key k (the LED chain runs against the key table order).
-  static uint8_t LedOfKey(int key) { return static_cast<uint8_t>(kKeyCount - 1 - key); }
+  // LED index of physical key k: a permutation of 0..K-1 that is neither the identity nor its
+  // own inverse, so reading the table backwards (LED → key) shows as well.
+  static uint8_t LedOfKey(int key) { return static_cast<uint8_t>((key * 37 + 11) % kKeyCount); }
+  static constexpr size_t kFrameBytes = kKeyCount * 3;
+  static constexpr size_t kMaxFramesKept = 4096;
   static InterfaceDescriptor CommandInterfaceDescriptor();
 
   uint8_t ActiveProfile();
   std::vector<uint8_t> SettingsBlock(int profile);
   std::vector<uint8_t> LastStreamedFrame();
+
+  // A frame as the host streamed it: K × 3 bytes (zero where no chunk arrived) and how many of
+  // them came. A chunk at offset 0 starts the next frame; a frame whose chunks the host dropped
+  // (it streams nothing while another command runs) stays short of kFrameBytes.
+  struct StreamedFrame {
+    std::vector<uint8_t> bytes;
+    size_t received = 0;
+    bool Complete() const { return received >= kFrameBytes; }
+  };
+  // The frames kept, oldest first (the newest kMaxFramesKept), and the count of all since the
+  // last clear.
+  std::vector<StreamedFrame> StreamedFrames() const;
+  size_t StreamedFrameCount() const;
+  void ClearStreamedFrames();
   // The keyboard's own profile key: memory changes and the companion event goes out.
   bool SwitchProfile(uint8_t profile);
+
+ protected:
+  void OnChunkWritten(uint8_t code, size_t offset, const uint8_t* data, size_t length) override;
+
+ private:
+  mutable std::mutex framesMu_;
+  std::deque<StreamedFrame> frames_;
+  size_t frameCount_ = 0;
 };
 
 }  // namespace orlo::sim
