@@ -12,6 +12,7 @@
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QMetaObject>
 #include <QMenu>
 #include <QPixmap>
@@ -149,7 +150,10 @@ void CMainWnd::WindowInit() {
   light_.AnnounceStart();
   // Language.
   language_.LoadConfig(paths::ProgramFolder() + "DefaultData/Language.config");
-  SwitchLanguage(language_.StartupIndex());
+  // Until the user picks a language, each start follows the system's.
+  const std::string locale =
+      options_.systemLocale.empty() ? QLocale::system().name().toStdString() : options_.systemLocale;
+  SwitchLanguage(language_.StartupIndex(locale), false);
   DeviceManagerHost host;
   host.window = this;
   host.controls = this;
@@ -410,7 +414,7 @@ void CMainWnd::LayoutStep() {
   MaybeTakeScreenshot();
 }
 
-void CMainWnd::SwitchLanguage(int index) {
+void CMainWnd::SwitchLanguage(int index, bool remember) {
   if (index == languageIndex_) return;
   const LanguageEntry* entry = language_.At(index);
   // Without a language list only the first position exists (texts stay as loaded).
@@ -430,7 +434,7 @@ void CMainWnd::SwitchLanguage(int index) {
     store.SetLanguage(entry->name);
     store.LoadLanguage(entry->file);
     store.ReloadText();
-    language_.WriteValue(entry->id);
+    if (remember) language_.WriteValue(entry->id);
   }
   SetLightButtonText(light_.State());
   update();

@@ -52,6 +52,7 @@ enum MainWindowTimer : int {
 struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file
+  std::string systemLocale;    // empty: the system's ("zh_CN", "en_US", "C" ...)
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -81,8 +82,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   void ToggleFromTray();
   void LayoutStep();
   // Switches to language `index` of Language.config; nothing when it is the current one or not
-  // in the list.
-  void SwitchLanguage(int index);
+  // in the list. `remember`: store it as the user's choice (the start-up language is not one).
+  void SwitchLanguage(int index, bool remember = true);
   void SetLightControl(int state);
   void OnSuspend();
   void OnResume();

@@ -73,9 +73,10 @@ class MainWndTest : public ::testing::Test {
     if (window) window->Exit();
     delete window;
   }
-  void Open() {
+  void Open(const std::string& systemLocale = "zh_CN") {
     MainWindowOptions options;
     options.languageIniPath = IniPath();
+    options.systemLocale = systemLocale;
     window = CreateMainWindow(appBus.get(), std::make_unique<FakeDevices>(&log, &light), options);
     ASSERT_NE(window, nullptr);
   }
@@ -235,10 +236,9 @@ TEST_F(MainWndTest, DeviceMessagesStillReachTheDeviceManagerWhileAsleep) {
 
 TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
   Open();
-  // Nothing stored: the first language, whose id is now stored.
+  // Nothing stored, a Chinese system: Chinese, and nothing is stored for it.
   EXPECT_EQ(window->LanguageIndex(), 0);
-  EXPECT_EQ(window->Language().ReadValue(), 2052);
-  QFile::remove(QString::fromStdString(IniPath()));
+  EXPECT_EQ(window->Language().ReadValue(), CLanguageSetting::kUnreadValue);
   window->SwitchLanguage(0);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(IniPath())));
 
@@ -250,6 +250,27 @@ TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
   window->OnPrivateMessage(kMsgLanguageChanged, 9, 0);
   window->OnPrivateMessage(kMsgLanguageChanged, -1, 0);
   window->OnPrivateMessage(kMsgLanguageChanged, int64_t{1} << 40, 0);
+  EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, FollowsTheSystemLanguageUntilTheUserPicksOne) {
+  Open("C");
+  EXPECT_EQ(window->LanguageIndex(), 1);
+  EXPECT_EQ(window->FindControl<QLabel>("no_device_title")->text(), "No device connected");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(IniPath())));
+  window->Exit();
+  delete window;
+  window = nullptr;
+
+  Open("zh_CN.UTF-8");
+  EXPECT_EQ(window->LanguageIndex(), 0);
+  EXPECT_EQ(window->FindControl<QLabel>("no_device_title")->text(), "未连接设备");
+  // The settings window's pick is kept, whatever the system's language.
+  window->OnPrivateMessage(kMsgLanguageChanged, 1, 0);
+  window->Exit();
+  delete window;
+  window = nullptr;
+  Open("zh_CN.UTF-8");
   EXPECT_EQ(window->LanguageIndex(), 1);
 }
 
