@@ -12,6 +12,7 @@
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QLocale>
 #include <QMetaObject>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/AccessRuleCommand.h"
 #include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/Router.h"
@@ -164,6 +166,7 @@ void CMainWnd::WindowInit() {
         Qt::QueuedConnection);
   };
   host.endPendingCapture = [this] { OnPrivateMessage(kMsgKeyCapture, 0, 0); };
+  host.accessDenied = [this](const std::string& path) { OnAccessDenied(path); };
   devices_->AttachHost(std::move(host));
   devices_->Initialise();
   if (QScreen* s = QGuiApplication::primaryScreen()) {
@@ -350,6 +353,35 @@ void CMainWnd::OnMenuCommand(const std::string& item) {
     ui::CMsgWnd::ShowMessageBox(this, ui::TextOf("about_title_text"), "about_text", dpi_, true,
                                 ui::CMsgWnd::kConfirmOnly);
   }
+}
+
+void CMainWnd::OnAccessDenied(const std::string& path) {
+  if (accessNoticeGiven_) return;
+  accessNoticeGiven_ = true;
+  const std::string command =
+      AccessRuleInstallCommand(OrloctlBeside(QCoreApplication::applicationFilePath().toStdString()));
+  std::fprintf(stderr, "orlo: %s may not be opened by this user; to install the device access rule, run:\n  %s\n",
+               path.c_str(), command.c_str());
+  // Not modal: the scan goes on, and the device appears by itself once the rule is in place.
+  // One step of the command per line; a line ending in "&&" goes on on the next when pasted.
+  QString shown = QString::fromStdString(command);
+  shown.replace(QLatin1String(" && "), QLatin1String(" &&\n"));
+  auto* box = new ui::CMsgWnd(this);
+  if (!box->Prepare(ui::TextOf("access_denied_title"), ui::TextOf("access_denied_text") + "\n\n" + shown.toStdString(),
+                    dpi_, false, ui::CMsgWnd::kConfirmOnly)) {
+    delete box;
+    return;
+  }
+  if (auto* text = box->FindControl<QLabel>("MessageText")) {
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setMinimumWidth(700);  // the command's longest line unbroken
+  box->adjustSize();
+  box->CenterWindow();
+  box->show();
+  accessNotice_ = box;
 }
 
 void CMainWnd::SetNoDeviceVisible(bool visible) {

@@ -84,6 +84,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // Switches to language `index` of Language.config; nothing when it is the current one or not
   // in the list. `remember`: store it as the user's choice (the start-up language is not one).
   void SwitchLanguage(int index, bool remember = true);
+  // A supported device is present but may not be opened: says so once per run, with the command
+  // that installs the device access rule.
+  void OnAccessDenied(const std::string& path);
   void SetLightControl(int state);
   void OnSuspend();
   void OnResume();
@@ -98,6 +101,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   const CLanguageSetting& Language() const { return language_; }
   bool WindowInitDone() const { return initDone_; }
   bool ShownOnce() const { return shownOnce_; }
+  // The notice OnAccessDenied showed, while it is open.
+  QWidget* AccessNotice() const { return accessNotice_; }
 
  Q_SIGNALS:
   // Emitted after the layout step, and after BringToFront.
@@ -150,6 +155,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   QWidget* cloudBtn_ = nullptr;
   QWidget* smartEyesBtn_ = nullptr;
   QWidget* setBtn_ = nullptr;
+
+  QPointer<QWidget> accessNotice_;
+  bool accessNoticeGiven_ = false;
 
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;

@@ -28,6 +28,7 @@ struct DeviceLog {
   std::vector<int> lightControl;
   std::vector<uint32_t> windowMessages;
   int linked = 0;
+  DeviceManagerHost host;  // what the window handed over
 };
 
 class FakeLight : public ILightTarget {
@@ -42,6 +43,7 @@ class FakeLight : public ILightTarget {
 class FakeDevices : public IDeviceManager {
  public:
   FakeDevices(DeviceLog* log, FakeLight* light) : log_(log), light_(light) {}
+  void AttachHost(DeviceManagerHost host) override { log_->host = std::move(host); }
   void Initialise() override {}
   void ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) override {
     ++log_->scanPasses;
@@ -272,6 +274,37 @@ TEST_F(MainWndTest, FollowsTheSystemLanguageUntilTheUserPicksOne) {
   window = nullptr;
   Open("zh_CN.UTF-8");
   EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, AnUnopenableDeviceIsToldOnceWithTheCommandThatInstallsTheRule) {
+  Open("en_US");
+  EXPECT_EQ(window->AccessNotice(), nullptr);
+  ASSERT_TRUE(log.host.accessDenied);
+  log.host.accessDenied("/dev/hidraw3#vid_320f&pid_222e&mi_01&col04");
+  QWidget* notice = window->AccessNotice();
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_FALSE(notice->isModal());
+  auto* title = notice->findChild<QLabel*>("MessageTitle");
+  auto* text = notice->findChild<QLabel*>("MessageText");
+  ASSERT_NE(title, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(title->text(), "The device cannot be opened");
+  EXPECT_TRUE(text->text().startsWith("A supported device is connected, but this user is not allowed to open it."));
+  EXPECT_TRUE(text->text().endsWith(
+      "\n\norloctl udev-rule | sudo tee /etc/udev/rules.d/70-tavrin-orlo.rules >/dev/null &&\n"
+      "sudo udevadm control --reload &&\nsudo udevadm trigger --subsystem-match=hidraw"))
+      << text->text().toStdString();
+  EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+
+  // The same or another node again, also after the notice was closed: nothing more.
+  log.host.accessDenied("/dev/hidraw4#vid_320f&pid_222e&mi_01&col03");
+  EXPECT_EQ(window->AccessNotice(), notice);
+  static_cast<ui::CWindowUI*>(notice)->Close(1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(window->AccessNotice(), nullptr);
+  log.host.accessDenied("/dev/hidraw3#vid_320f&pid_222e&mi_01&col04");
+  EXPECT_EQ(window->AccessNotice(), nullptr);
 }
 
 TEST_F(MainWndTest, StartsInTheStoredLanguage) {

@@ -28,6 +28,13 @@ std::unique_ptr<HidDevice> CompositeBackend::Open(const std::string& path, bool 
   return nullptr;
 }
 
+bool CompositeBackend::AccessDenied(const std::string& path) {
+  for (auto& b : backends_) {
+    if (b->AccessDenied(path)) return true;
+  }
+  return false;
+}
+
 namespace {
 std::mutex g_backendMutex;
 std::shared_ptr<HidBackend> g_backend;

@@ -52,6 +52,12 @@ class HidBackend {
   virtual std::optional<std::vector<std::string>> Enumerate() = 0;
   // Opens a path this backend listed; null when it is not this backend's or cannot be opened.
   virtual std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) = 0;
+  // True when a listed path exists but this user may not open it for reading and writing (the
+  // node's permissions refuse it). Lets the program tell "not plugged" from "not allowed".
+  virtual bool AccessDenied(const std::string& path) {
+    (void)path;
+    return false;
+  }
 };
 
 // Several backends seen as one: paths are concatenated, Open asks each in turn.
@@ -60,6 +66,7 @@ class CompositeBackend : public HidBackend {
   void Add(std::shared_ptr<HidBackend> backend);
   std::optional<std::vector<std::string>> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
+  bool AccessDenied(const std::string& path) override;
 
  private:
   std::vector<std::shared_ptr<HidBackend>> backends_;

@@ -289,14 +289,18 @@ std::optional<std::vector<std::string>> HidrawBackend::Enumerate() {
   return paths;
 }
 
-std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool read, bool write) {
-  std::string node;
-  int index = 0;
-  if (!SplitCollectionPath(path, node, index)) return nullptr;
+bool HidrawBackend::NodeOfPath(const std::string& path, std::string& node, std::string& name, int& index) const {
+  if (!SplitCollectionPath(path, node, index)) return false;
   const std::string prefix = devRoot_ + "/";
-  if (node.compare(0, prefix.size(), prefix) != 0) return nullptr;
-  const std::string name = node.substr(prefix.size());
-  if (!IsHidrawName(name)) return nullptr;
+  if (node.compare(0, prefix.size(), prefix) != 0) return false;
+  name = node.substr(prefix.size());
+  return IsHidrawName(name);
+}
+
+std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool read, bool write) {
+  std::string node, name;
+  int index = 0;
+  if (!NodeOfPath(path, node, name, index)) return nullptr;
   auto info = ReadNode(name);
   if (!info || index >= info->collectionCount) return nullptr;
   int flags = O_NONBLOCK | O_CLOEXEC;
@@ -307,6 +311,18 @@ std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool rea
   if (fd < 0) return nullptr;
   HidAttributes attrs{info->uevent.vendorId, info->uevent.productId, info->version};
   return MakeHidrawDevice(fd, attrs, std::move(info->descriptor), index);
+}
+
+bool HidrawBackend::AccessDenied(const std::string& path) {
+  std::string node, name;
+  int index = 0;
+  if (!NodeOfPath(path, node, name, index)) return false;
+  const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return errno == EACCES || errno == EPERM;
 }
 
 std::unique_ptr<HidDevice> MakeHidrawDevice(int fd, HidAttributes attributes, std::vector<uint8_t> descriptor,

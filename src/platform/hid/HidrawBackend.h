@@ -42,6 +42,9 @@ class HidrawBackend : public HidBackend {
   explicit HidrawBackend(std::string sysClassRoot = "/sys/class/hidraw", std::string devRoot = "/dev");
   std::optional<std::vector<std::string>> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
+  // The node of a path of this backend exists and open() for reading and writing fails with
+  // EACCES or EPERM.
+  bool AccessDenied(const std::string& path) override;
 
  private:
   struct NodeInfo {
@@ -51,6 +54,8 @@ class HidrawBackend : public HidBackend {
     uint16_t version = 0;
   };
   std::optional<NodeInfo> ReadNode(const std::string& name) const;
+  // The node ("/dev/hidraw3"), its name and the collection index of a path of this backend.
+  bool NodeOfPath(const std::string& path, std::string& node, std::string& name, int& index) const;
 
   std::string sysRoot_;
   std::string devRoot_;
