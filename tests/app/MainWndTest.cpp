@@ -327,6 +327,11 @@ TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
   EXPECT_EQ(log.scanPasses, passes);
 }
 
+TEST(AppArgumentsTest, TheDesktopFileNameIsTheInstalledEntrys) {
+  // Wayland shows the icon of the entry the program names; the installed entry must be that one.
+  EXPECT_TRUE(QFile::exists(QStringLiteral(ORLO_SOURCE_DIR "/packaging/") + kDesktopFileName + ".desktop"));
+}
+
 TEST(AppArgumentsTest, OptionsAreParsedAndOthersKept) {
   const char* argv[] = {"orlo", "--simulate", "mouse,keyboard", "--screenshot=/tmp/a.png", "-x"};
   auto a = ParseAppArguments(5, const_cast<char**>(argv));
