@@ -80,7 +80,7 @@ TEST(ScanAccessDenied, AFailedProbeIsNoDenialAndAReturningRefusalIsReportedAgain
   scanner.Pass({}, {}, {}, onDenied);
   EXPECT_EQ(denied, (std::vector<std::string>{kWiredCommand, kWiredCommand}));
 
-  // A stopping handler ends the pass; without a handler nothing is asked.
+  // A stopping handler ends the pass.
   backend->listed = {kWiredCommand, kWiredCompanion};
   backend->locked = {kWiredCommand, kWiredCompanion};
   CSlotScanner fresh(backend);
@@ -88,10 +88,6 @@ TEST(ScanAccessDenied, AFailedProbeIsNoDenialAndAReturningRefusalIsReportedAgain
   EXPECT_EQ(fresh.Pass({}, {}, {}, [&](const std::string&) { return ++calls, false; }),
             CSlotScanner::PassResult::Stopped);
   EXPECT_EQ(calls, 1);
-  const int queries = backend->deniedQueries;
-  CSlotScanner quiet(backend);
-  EXPECT_EQ(quiet.Pass({}, {}, {}), CSlotScanner::PassResult::Done);
-  EXPECT_EQ(backend->deniedQueries, queries);
 }
 
 TEST(AccessRuleCommand, PrintsTheRuleIntoUdevsFolderAndReappliesTheRules) {
@@ -99,8 +95,7 @@ TEST(AccessRuleCommand, PrintsTheRuleIntoUdevsFolderAndReappliesTheRules) {
             "/usr/bin/orloctl udev-rule | sudo tee /etc/udev/rules.d/70-tavrin-orlo.rules >/dev/null && "
             "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw");
   // A path the shell would split or expand is quoted.
-  EXPECT_EQ(AccessRuleInstallCommand("/home/a b/it's/orloctl").substr(0, 31), "'/home/a b/it'\\''s/orloctl' ude");
-  EXPECT_EQ(AccessRuleInstallCommand("/x/$HOME/orloctl").substr(0, 20), "'/x/$HOME/orloctl' u");
+  EXPECT_EQ(AccessRuleInstallCommand("/home/a b/$it's/orloctl").substr(0, 32), "'/home/a b/$it'\\''s/orloctl' ude");
 
   QTemporaryDir dir;
   const std::string bin = dir.path().toStdString();
