@@ -144,7 +144,10 @@ int RunApplication(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tavrin ORLO");
+  // Wayland compositors find the window's icon and name through its desktop entry.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
   const std::string programFolder = paths::ProgramFolder();
+  DebugPrintf("program folder: %s", programFolder.c_str());
   CPrivateFonts fonts;
   fonts.LoadAll(programFolder);
 

@@ -14,6 +14,9 @@ class CMainWnd;
 class IDeviceManager;
 struct MainWindowOptions;
 
+// The application id: the desktop entry's file name without ".desktop", and the AppStream id.
+inline constexpr const char* kDesktopFileName = "org.tavrin.orlo";
+
 struct AppArguments {
   std::string simulate;    // --simulate LIST
   std::string screenshot;  // --screenshot FILE

@@ -120,7 +120,10 @@ void CDeviceManager::Initialise() {
 void CDeviceManager::ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) {
   scanner_.Pass([&](int slot) { return handoff.Send([this, slot] { OnArrival(slot); }, stop); },
                 [&](int slot) { return handoff.Send([this, slot] { OnRemoval(slot); }, stop); },
-                [&] { return stop.IsSet(); });
+                [&] { return stop.IsSet(); },
+                [&](const std::string& path) {
+                  return handoff.Send([this, path] { if (host_.accessDenied) host_.accessDenied(path); }, stop);
+                });
 }
 
 // ---- identities ----------------------------------------------------------------------------------

@@ -27,6 +27,8 @@ struct DeviceManagerHost {
   std::function<void(int message, int64_t wParam, int64_t lParam)> postMessage;
   // Ends a pending key capture or macro recording and restores the selection.
   std::function<void()> endPendingCapture;
+  // A supported device is present, but this user may not open its interface `path`.
+  std::function<void(const std::string& path)> accessDenied;
 };
 
 // A device whose lighting the main window drives directly (game lighting, light control).

@@ -70,12 +70,17 @@ bool CLanguageSetting::WriteValue(long long id) const {
   return true;
 }
 
-int CLanguageSetting::StartupIndex() const {
-  const long long value = ReadValue();
-  for (size_t i = 0; i < languages_.size(); ++i) {
-    if (languages_[i].id == value) return static_cast<int>(i);
-  }
-  return 0;
+int CLanguageSetting::StartupIndex(const std::string& systemLocale) const {
+  auto indexOf = [this](long long id) {
+    for (size_t i = 0; i < languages_.size(); ++i)
+      if (languages_[i].id == id) return static_cast<int>(i);
+    return -1;
+  };
+  if (int stored = indexOf(ReadValue()); stored >= 0) return stored;
+  // "zh", "zh_CN.UTF-8", "zh-TW": the language code is what comes before '_', '-', '.' or '@'.
+  const std::string code = systemLocale.substr(0, systemLocale.find_first_of("_-.@"));
+  const int system = indexOf(code == "zh" ? kChineseId : kEnglishId);
+  return system >= 0 ? system : 0;
 }
 
 }  // namespace orlo

@@ -32,8 +32,14 @@ class CLanguageSetting {
   // Stores the value, creating the file and the entry when they do not exist yet.
   bool WriteValue(long long id) const;
 
-  // Position of the first language whose id equals the stored value, else 0.
-  int StartupIndex() const;
+  // Language ids of Simplified Chinese and English.
+  static constexpr long long kChineseId = 2052;
+  static constexpr long long kEnglishId = 1033;
+
+  // Position to start in: the first language whose id equals the stored value; without a stored
+  // choice in the list, the system's language `systemLocale` ("zh_CN", "en_US.UTF-8", "C"):
+  // Simplified Chinese for a "zh" locale, English for any other; else 0.
+  int StartupIndex(const std::string& systemLocale) const;
 
   const std::string& IniPath() const { return iniPath_; }
   static std::string DefaultIniPath();

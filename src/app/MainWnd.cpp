@@ -12,6 +12,8 @@
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
+#include <QLocale>
 #include <QMetaObject>
 #include <QMenu>
 #include <QPixmap>
@@ -22,6 +24,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/AccessRuleCommand.h"
 #include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/Router.h"
@@ -147,7 +150,10 @@ void CMainWnd::WindowInit() {
   light_.AnnounceStart();
   // Language.
   language_.LoadConfig(paths::ProgramFolder() + "DefaultData/Language.config");
-  SwitchLanguage(language_.StartupIndex());
+  // Until the user picks a language, each start follows the system's.
+  const std::string locale =
+      options_.systemLocale.empty() ? QLocale::system().name().toStdString() : options_.systemLocale;
+  SwitchLanguage(language_.StartupIndex(locale), false);
   DeviceManagerHost host;
   host.window = this;
   host.controls = this;
@@ -158,6 +164,7 @@ void CMainWnd::WindowInit() {
         Qt::QueuedConnection);
   };
   host.endPendingCapture = [this] { OnPrivateMessage(kMsgKeyCapture, 0, 0); };
+  host.accessDenied = [this](const std::string& path) { OnAccessDenied(path); };
   devices_->AttachHost(std::move(host));
   devices_->Initialise();
   if (QScreen* s = QGuiApplication::primaryScreen()) {
@@ -346,6 +353,35 @@ void CMainWnd::OnMenuCommand(const std::string& item) {
   }
 }
 
+void CMainWnd::OnAccessDenied(const std::string& path) {
+  if (accessNoticeGiven_) return;
+  accessNoticeGiven_ = true;
+  const std::string command =
+      AccessRuleInstallCommand(OrloctlBeside(QCoreApplication::applicationFilePath().toStdString()));
+  std::fprintf(stderr, "orlo: %s may not be opened by this user; to install the device access rule, run:\n  %s\n",
+               path.c_str(), command.c_str());
+  // Not modal: the scan goes on, and the device appears by itself once the rule is in place.
+  // One step of the command per line; a line ending in "&&" goes on on the next when pasted.
+  QString shown = QString::fromStdString(command);
+  shown.replace(QLatin1String(" && "), QLatin1String(" &&\n"));
+  auto* box = new ui::CMsgWnd(this);
+  if (!box->Prepare(ui::TextOf("access_denied_title"), ui::TextOf("access_denied_text") + "\n\n" + shown.toStdString(),
+                    dpi_, false, ui::CMsgWnd::kConfirmOnly)) {
+    delete box;
+    return;
+  }
+  if (auto* text = box->FindControl<QLabel>("MessageText")) {
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setMinimumWidth(700);  // the command's longest line unbroken
+  box->adjustSize();
+  box->CenterWindow();
+  box->show();
+  accessNotice_ = box;
+}
+
 void CMainWnd::SetNoDeviceVisible(bool visible) {
   if (QWidget* w = FindControl("No_device_Link")) {
     if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) {
@@ -408,7 +444,7 @@ void CMainWnd::LayoutStep() {
   MaybeTakeScreenshot();
 }
 
-void CMainWnd::SwitchLanguage(int index) {
+void CMainWnd::SwitchLanguage(int index, bool remember) {
   if (index == languageIndex_) return;
   const LanguageEntry* entry = language_.At(index);
   // Without a language list only the first position exists (texts stay as loaded).
@@ -428,7 +464,7 @@ void CMainWnd::SwitchLanguage(int index) {
     store.SetLanguage(entry->name);
     store.LoadLanguage(entry->file);
     store.ReloadText();
-    language_.WriteValue(entry->id);
+    if (remember) language_.WriteValue(entry->id);
   }
   SetLightButtonText(light_.State());
   update();

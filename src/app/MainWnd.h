@@ -53,6 +53,7 @@ enum MainWindowTimer : int {
 struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file
+  std::string systemLocale;    // empty: the system's ("zh_CN", "en_US", "C" ...)
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -82,8 +83,11 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   void ToggleFromTray();
   void LayoutStep();
   // Switches to language `index` of Language.config; nothing when it is the current one or not
-  // in the list.
-  void SwitchLanguage(int index);
+  // in the list. `remember`: store it as the user's choice (the start-up language is not one).
+  void SwitchLanguage(int index, bool remember = true);
+  // A supported device is present but may not be opened: says so once per run, with the command
+  // that installs the device access rule.
+  void OnAccessDenied(const std::string& path);
   void SetLightControl(int state);
   // Music lighting on or off: runs or stops the audio-capture program that feeds its levels.
   bool SetMusicLighting(bool on) { return audioCapture_.SetMusicLighting(on); }
@@ -100,6 +104,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   const CLanguageSetting& Language() const { return language_; }
   bool WindowInitDone() const { return initDone_; }
   bool ShownOnce() const { return shownOnce_; }
+  // The notice OnAccessDenied showed, while it is open.
+  QWidget* AccessNotice() const { return accessNotice_; }
 
  Q_SIGNALS:
   // Emitted after the layout step, and after BringToFront.
@@ -153,6 +159,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   QWidget* cloudBtn_ = nullptr;
   QWidget* smartEyesBtn_ = nullptr;
   QWidget* setBtn_ = nullptr;
+
+  QPointer<QWidget> accessNotice_;
+  bool accessNoticeGiven_ = false;
 
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;

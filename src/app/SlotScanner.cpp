@@ -38,7 +38,7 @@ bool CSlotScanner::StillNamesSlot(const InterfaceEntry& slot) const {
 }
 
 CSlotScanner::PassResult CSlotScanner::Pass(const Handler& arrival, const Handler& removal,
-                                            const std::function<bool()>& stopping) {
+                                            const std::function<bool()>& stopping, const DeniedHandler& denied) {
   auto stop = [&] { return stopping && stopping(); };
   std::vector<InterfaceEntry> snapshot = Slots();
   bool anyFree = false;
@@ -55,15 +55,24 @@ CSlotScanner::PassResult CSlotScanner::Pass(const Handler& arrival, const Handle
       result = PassResult::EnumerationFailed;
     } else {
       lastEnumerationFailed_ = false;
+      std::set<std::string> stillDenied;
       for (const auto& path : *paths) {
         if (stop()) return PassResult::Stopped;
         int slot;
+        bool wanted;
         {
           std::lock_guard lock(mutex_);
-          slot = RecognizeInterface(slots_, path, backend);
+          wanted = PreFilter(slots_, ProbeFromPath(path));
+          slot = wanted ? RecognizeInterface(slots_, path, backend) : -1;
         }
         if (slot >= 0 && arrival && !arrival(slot)) return PassResult::Stopped;
+        // A supported interface that did not open: tell "not allowed" apart from a failed probe.
+        if (slot < 0 && wanted && denied && backend->AccessDenied(path)) {
+          stillDenied.insert(path);
+          if (!deniedPaths_.count(path) && !denied(path)) return PassResult::Stopped;
+        }
       }
+      deniedPaths_ = std::move(stillDenied);
     }
   }
 

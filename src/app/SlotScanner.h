@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "device/link/Catalogue.h"
@@ -21,10 +23,17 @@ class CSlotScanner {
   // Null backend: the default backend at the time of each pass.
   explicit CSlotScanner(std::shared_ptr<hid::HidBackend> backend = nullptr);
 
+  // A supported interface that is present but that this user may not open; false when it could
+  // not be delivered (stopping).
+  using DeniedHandler = std::function<bool(const std::string& path)>;
+
   enum class PassResult { Done, EnumerationFailed, Stopped };
   // One pass: binds new interfaces (arrival per bound slot) and frees vanished ones (removal per
-  // freed slot). A failed enumeration skips the binding and is tried again next pass.
-  PassResult Pass(const Handler& arrival, const Handler& removal, const std::function<bool()>& stopping);
+  // freed slot). A failed enumeration skips the binding and is tried again next pass. A
+  // supported interface whose node refuses this user is handed to `denied` once, and again only
+  // after it has been openable or gone in between.
+  PassResult Pass(const Handler& arrival, const Handler& removal, const std::function<bool()>& stopping,
+                  const DeniedHandler& denied = {});
 
   int SlotCount() const;
   // A copy of slot i; an empty entry for an index out of range.
@@ -40,6 +49,7 @@ class CSlotScanner {
   mutable std::mutex mutex_;
   std::vector<InterfaceEntry> slots_;
   bool lastEnumerationFailed_ = false;
+  std::set<std::string> deniedPaths_;  // reported and still refused (scan thread only)
 };
 
 }  // namespace orlo

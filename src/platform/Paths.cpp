@@ -34,19 +34,42 @@ std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 std::string StateFolder() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
 std::string CacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
 
+std::string FindProgramFolder(const std::string& executable, const ProgramFolderHints& hints) {
+  std::error_code ec;
+  const fs::path bin = fs::path(executable).parent_path();
+  auto holdsData = [&ec](const fs::path& folder) { return !folder.empty() && fs::is_directory(folder / "DefaultData", ec); };
+  auto inside = [](const fs::path& file, const fs::path& folder) {
+    const fs::path rel = file.lexically_normal().lexically_relative(folder.lexically_normal());
+    return !folder.empty() && !rel.empty() && *rel.begin() != "..";
+  };
+  if (holdsData(bin)) return WithSlash(bin.string());
+  if (!hints.dataFromBin.empty()) {
+    const fs::path data = (bin / hints.dataFromBin).lexically_normal();
+    if (holdsData(data)) return WithSlash(data.string());
+  }
+  if (inside(executable, hints.buildDir) && holdsData(hints.sourceDir)) return WithSlash(hints.sourceDir);
+  if (holdsData(hints.installDataDir)) return WithSlash(hints.installDataDir);
+  return WithSlash(!hints.sourceDir.empty() ? hints.sourceDir : bin.string());
+}
+
 std::string ProgramFolder() {
   if (const char* v = std::getenv("ORLO_PROGRAM_DIR"); v && *v) return WithSlash(v);
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec && fs::exists(exe.parent_path() / "DefaultData", ec)) return WithSlash(exe.parent_path().string());
-#ifdef ORLO_INSTALL_DATA_DIR
-  if (fs::exists(fs::path(ORLO_INSTALL_DATA_DIR) / "DefaultData", ec)) return WithSlash(ORLO_INSTALL_DATA_DIR);
+  ProgramFolderHints hints;
+#ifdef ORLO_DATA_FROM_BIN
+  hints.dataFromBin = ORLO_DATA_FROM_BIN;
+#endif
+#ifdef ORLO_BINARY_DIR
+  hints.buildDir = ORLO_BINARY_DIR;
 #endif
 #ifdef ORLO_SOURCE_DIR
-  return WithSlash(ORLO_SOURCE_DIR);
-#else
-  return "./";
+  hints.sourceDir = ORLO_SOURCE_DIR;
 #endif
+#ifdef ORLO_INSTALL_DATA_DIR
+  hints.installDataDir = ORLO_INSTALL_DATA_DIR;
+#endif
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return FindProgramFolder(ec ? std::string() : exe.string(), hints);
 }
 
 bool EnsureFolder(const std::string& folder) {

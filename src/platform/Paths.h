@@ -15,9 +15,21 @@ std::string AppDataFolder();
 std::string ConfigFolder();
 std::string StateFolder();
 std::string CacheFolder();
-// $ORLO_PROGRAM_DIR when set; else the executable's folder when it holds DefaultData/; else the
-// installed data folder when it exists; else the source tree (a developer build run in place).
+// $ORLO_PROGRAM_DIR when set; else FindProgramFolder for the running executable.
 std::string ProgramFolder();
+
+// Where a program folder may be, besides the executable's own folder.
+struct ProgramFolderHints {
+  std::string dataFromBin;     // the data folder relative to the executable's ("../share/tavrin-orlo")
+  std::string buildDir;        // the build tree; its executables use the source tree
+  std::string sourceDir;
+  std::string installDataDir;  // the data folder of the configured install prefix
+};
+// The first folder holding DefaultData/ of: the executable's folder; the data folder relative to
+// it (an installation under any prefix, moved or not); the source tree for an executable inside
+// the build tree; the configured install data folder. Else the source tree, else the executable's
+// folder. Ends with '/'.
+std::string FindProgramFolder(const std::string& executable, const ProgramFolderHints& hints);
 // Creates the folder and its parents when missing; true when it exists afterwards.
 bool EnsureFolder(const std::string& folder);
 

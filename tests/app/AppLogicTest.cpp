@@ -192,21 +192,31 @@ class LanguageSettingTest : public ::testing::Test {
   QTemporaryDir dir;
 };
 
-TEST_F(LanguageSettingTest, StartupIndexFollowsTheStoredId) {
+TEST_F(LanguageSettingTest, StartupIndexFollowsTheStoredIdElseTheSystemLanguage) {
   WriteConfig(R"({"Language":[{"Language_ID":2052,"Language_file":"a.xml","Language_name":"A"},
                  7, {"Language_ID":1033,"Language_file":"b.xml","Language_name":"B"}]})");
   CLanguageSetting s(Ini());
   ASSERT_TRUE(s.LoadConfig(Config()));
   ASSERT_EQ(s.Languages().size(), 3u);  // a broken entry keeps its position
   EXPECT_EQ(s.ReadValue(), CLanguageSetting::kUnreadValue);
-  EXPECT_EQ(s.StartupIndex(), 0);
-  // Writing creates the file and the entry.
+  // Nothing stored: Chinese for a zh locale, English for any other.
+  EXPECT_EQ(s.StartupIndex("zh_CN.UTF-8"), 0);
+  EXPECT_EQ(s.StartupIndex("zh_TW"), 0);
+  EXPECT_EQ(s.StartupIndex("C"), 2);
+  EXPECT_EQ(s.StartupIndex("en_GB.UTF-8"), 2);
+  EXPECT_EQ(s.StartupIndex("zha_CN"), 2);  // another language whose code starts with "zh"
+  EXPECT_EQ(s.StartupIndex(""), 2);
+  // Writing creates the file and the entry; a stored choice wins over the system's language.
   ASSERT_TRUE(s.WriteValue(1033));
   EXPECT_TRUE(QFile::exists(QString::fromStdString(Ini())));
   EXPECT_EQ(s.ReadValue(), 1033);
-  EXPECT_EQ(s.StartupIndex(), 2);
+  EXPECT_EQ(s.StartupIndex("zh_CN.UTF-8"), 2);
+  ASSERT_TRUE(s.WriteValue(2052));
+  EXPECT_EQ(s.StartupIndex("C"), 0);
+  // A stored id that is not in the list is no choice.
   ASSERT_TRUE(s.WriteValue(99));
-  EXPECT_EQ(s.StartupIndex(), 0);
+  EXPECT_EQ(s.StartupIndex("zh_CN"), 0);
+  EXPECT_EQ(s.StartupIndex("en_US"), 2);
   EXPECT_EQ(s.At(3), nullptr);
   EXPECT_EQ(s.At(-1), nullptr);
   EXPECT_EQ(s.At(2)->file, "b.xml");
@@ -215,12 +225,16 @@ TEST_F(LanguageSettingTest, StartupIndexFollowsTheStoredId) {
 TEST_F(LanguageSettingTest, MissingOrBrokenConfigGivesAnEmptyList) {
   CLanguageSetting s(Ini());
   EXPECT_FALSE(s.LoadConfig(Config()));
-  EXPECT_EQ(s.StartupIndex(), 0);
+  EXPECT_EQ(s.StartupIndex("en_US"), 0);
   WriteConfig("{\"Language\": [");
   EXPECT_FALSE(s.LoadConfig(Config()));
   WriteConfig("{\"Language\": {}}");
   EXPECT_FALSE(s.LoadConfig(Config()));
   EXPECT_TRUE(s.Languages().empty());
+  // Only Chinese in the list: an English system starts in it.
+  WriteConfig(R"({"Language":[{"Language_ID":2052,"Language_file":"a.xml","Language_name":"A"}]})");
+  ASSERT_TRUE(s.LoadConfig(Config()));
+  EXPECT_EQ(s.StartupIndex("en_US"), 0);
 }
 
 TEST(UiHandoffTest, SendRunsOnTheUiThreadAndGivesUpWhenStopped) {

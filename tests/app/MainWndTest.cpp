@@ -28,6 +28,7 @@ struct DeviceLog {
   std::vector<int> lightControl;
   std::vector<uint32_t> windowMessages;
   int linked = 0;
+  DeviceManagerHost host;  // what the window handed over
 };
 
 class FakeLight : public ILightTarget {
@@ -42,6 +43,7 @@ class FakeLight : public ILightTarget {
 class FakeDevices : public IDeviceManager {
  public:
   FakeDevices(DeviceLog* log, FakeLight* light) : log_(log), light_(light) {}
+  void AttachHost(DeviceManagerHost host) override { log_->host = std::move(host); }
   void Initialise() override {}
   void ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) override {
     ++log_->scanPasses;
@@ -73,9 +75,10 @@ class MainWndTest : public ::testing::Test {
     if (window) window->Exit();
     delete window;
   }
-  void Open() {
+  void Open(const std::string& systemLocale = "zh_CN") {
     MainWindowOptions options;
     options.languageIniPath = IniPath();
+    options.systemLocale = systemLocale;
     window = CreateMainWindow(appBus.get(), std::make_unique<FakeDevices>(&log, &light), options);
     ASSERT_NE(window, nullptr);
   }
@@ -235,10 +238,9 @@ TEST_F(MainWndTest, DeviceMessagesStillReachTheDeviceManagerWhileAsleep) {
 
 TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
   Open();
-  // Nothing stored: the first language, whose id is now stored.
+  // Nothing stored, a Chinese system: Chinese, and nothing is stored for it.
   EXPECT_EQ(window->LanguageIndex(), 0);
-  EXPECT_EQ(window->Language().ReadValue(), 2052);
-  QFile::remove(QString::fromStdString(IniPath()));
+  EXPECT_EQ(window->Language().ReadValue(), CLanguageSetting::kUnreadValue);
   window->SwitchLanguage(0);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(IniPath())));
 
@@ -251,6 +253,58 @@ TEST_F(MainWndTest, LanguageSwitchWritesTheValueOnlyOnChange) {
   window->OnPrivateMessage(kMsgLanguageChanged, -1, 0);
   window->OnPrivateMessage(kMsgLanguageChanged, int64_t{1} << 40, 0);
   EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, FollowsTheSystemLanguageUntilTheUserPicksOne) {
+  Open("C");
+  EXPECT_EQ(window->LanguageIndex(), 1);
+  EXPECT_EQ(window->FindControl<QLabel>("no_device_title")->text(), "No device connected");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(IniPath())));
+  window->Exit();
+  delete window;
+  window = nullptr;
+
+  Open("zh_CN.UTF-8");
+  EXPECT_EQ(window->LanguageIndex(), 0);
+  EXPECT_EQ(window->FindControl<QLabel>("no_device_title")->text(), "未连接设备");
+  // The settings window's pick is kept, whatever the system's language.
+  window->OnPrivateMessage(kMsgLanguageChanged, 1, 0);
+  window->Exit();
+  delete window;
+  window = nullptr;
+  Open("zh_CN.UTF-8");
+  EXPECT_EQ(window->LanguageIndex(), 1);
+}
+
+TEST_F(MainWndTest, AnUnopenableDeviceIsToldOnceWithTheCommandThatInstallsTheRule) {
+  Open("en_US");
+  EXPECT_EQ(window->AccessNotice(), nullptr);
+  ASSERT_TRUE(log.host.accessDenied);
+  log.host.accessDenied("/dev/hidraw3#vid_320f&pid_222e&mi_01&col04");
+  QWidget* notice = window->AccessNotice();
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_FALSE(notice->isModal());
+  auto* title = notice->findChild<QLabel*>("MessageTitle");
+  auto* text = notice->findChild<QLabel*>("MessageText");
+  ASSERT_NE(title, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(title->text(), "The device cannot be opened");
+  EXPECT_TRUE(text->text().startsWith("A supported device is connected, but this user is not allowed to open it."));
+  EXPECT_TRUE(text->text().endsWith(
+      "\n\norloctl udev-rule | sudo tee /etc/udev/rules.d/70-tavrin-orlo.rules >/dev/null &&\n"
+      "sudo udevadm control --reload &&\nsudo udevadm trigger --subsystem-match=hidraw"))
+      << text->text().toStdString();
+  EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+
+  // The same or another node again, also after the notice was closed: nothing more.
+  log.host.accessDenied("/dev/hidraw4#vid_320f&pid_222e&mi_01&col03");
+  EXPECT_EQ(window->AccessNotice(), notice);
+  static_cast<ui::CWindowUI*>(notice)->Close(1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(window->AccessNotice(), nullptr);
+  log.host.accessDenied("/dev/hidraw3#vid_320f&pid_222e&mi_01&col04");
+  EXPECT_EQ(window->AccessNotice(), nullptr);
 }
 
 TEST_F(MainWndTest, StartsInTheStoredLanguage) {
@@ -271,6 +325,11 @@ TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
   const int passes = log.scanPasses;
   QTest::qWait(250);
   EXPECT_EQ(log.scanPasses, passes);
+}
+
+TEST(AppArgumentsTest, TheDesktopFileNameIsTheInstalledEntrys) {
+  // Wayland shows the icon of the entry the program names; the installed entry must be that one.
+  EXPECT_TRUE(QFile::exists(QStringLiteral(ORLO_SOURCE_DIR "/packaging/") + kDesktopFileName + ".desktop"));
 }
 
 TEST(AppArgumentsTest, OptionsAreParsedAndOthersKept) {

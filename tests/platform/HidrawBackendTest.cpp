@@ -189,6 +189,24 @@ TEST(HidrawBackend, DescriptorIsReadFromSysfsWithoutTheNode) {
   EXPECT_FALSE(composite.ReadReportDescriptor("/elsewhere/hidraw0#vid_320f&pid_222e&mi_01"));
 }
 
+TEST(HidrawBackend, AccessDeniedOnlyForAnExistingNodeThePermissionsRefuse) {
+  TempDir tmp;
+  const auto dev = tmp.path() / "dev";
+  fs::create_directories(dev);
+  ASSERT_EQ(mkfifo((dev / "hidraw0").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((dev / "hidraw1").c_str(), 0000), 0);
+  HidrawBackend backend((tmp.path() / "sys").string(), dev.string());
+  const std::string suffix = "#vid_320f&pid_222e&mi_01&col04";
+
+  EXPECT_FALSE(backend.AccessDenied((dev / "hidraw0").string() + suffix));
+  // Root opens any node, so only another user is refused.
+  EXPECT_EQ(backend.AccessDenied((dev / "hidraw1").string() + suffix), geteuid() != 0);
+  EXPECT_FALSE(backend.AccessDenied((dev / "hidraw7").string() + suffix));  // unplugged: not a denial
+  EXPECT_FALSE(backend.AccessDenied((dev / "hidraw1").string()));           // not a listed path
+  EXPECT_FALSE(backend.AccessDenied((dev / "other1").string() + suffix));
+  EXPECT_FALSE(backend.AccessDenied("/elsewhere/hidraw1" + suffix));
+}
+
 TEST(HidrawDevice, ReadKeepsOnlyOwnCollectionsReports) {
   SocketDevice s(kTwoCollections, 1);  // the collection with report id 2
   s.Send({0x01, 0xAA, 0xAA, 0xAA});

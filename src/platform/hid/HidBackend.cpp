@@ -41,6 +41,13 @@ std::optional<std::vector<uint8_t>> CompositeBackend::ReadReportDescriptor(const
   return std::nullopt;
 }
 
+bool CompositeBackend::AccessDenied(const std::string& path) {
+  for (auto& b : backends_) {
+    if (b->AccessDenied(path)) return true;
+  }
+  return false;
+}
+
 namespace {
 std::mutex g_backendMutex;
 std::shared_ptr<HidBackend> g_backend;

@@ -56,6 +56,12 @@ class HidBackend {
   // device; nullopt when the path is not this backend's or the descriptor cannot be read. By
   // default the path is opened for neither reading nor writing and the handle asked.
   virtual std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path);
+  // True when a listed path exists but this user may not open it for reading and writing (the
+  // node's permissions refuse it). Lets the program tell "not plugged" from "not allowed".
+  virtual bool AccessDenied(const std::string& path) {
+    (void)path;
+    return false;
+  }
 };
 
 // Several backends seen as one: paths are concatenated, Open asks each in turn.
@@ -65,6 +71,7 @@ class CompositeBackend : public HidBackend {
   std::optional<std::vector<std::string>> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
   std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path) override;
+  bool AccessDenied(const std::string& path) override;
 
  private:
   std::vector<std::shared_ptr<HidBackend>> backends_;

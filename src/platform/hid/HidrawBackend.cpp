@@ -295,22 +295,19 @@ std::optional<std::vector<std::string>> HidrawBackend::Enumerate() {
   return paths;
 }
 
-std::optional<std::string> HidrawBackend::NodeOfPath(const std::string& path, int& collectionIndex) const {
-  std::string node;
-  if (!SplitCollectionPath(path, node, collectionIndex)) return std::nullopt;
+bool HidrawBackend::NodeOfPath(const std::string& path, std::string& node, std::string& name, int& index) const {
+  if (!SplitCollectionPath(path, node, index)) return false;
   const std::string prefix = devRoot_ + "/";
-  if (node.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  std::string name = node.substr(prefix.size());
-  if (!IsHidrawName(name)) return std::nullopt;
-  return name;
+  if (node.compare(0, prefix.size(), prefix) != 0) return false;
+  name = node.substr(prefix.size());
+  return IsHidrawName(name);
 }
 
 std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool read, bool write) {
+  std::string node, name;
   int index = 0;
-  const auto name = NodeOfPath(path, index);
-  if (!name) return nullptr;
-  const std::string node = devRoot_ + "/" + *name;
-  auto info = ReadNode(*name);
+  if (!NodeOfPath(path, node, name, index)) return nullptr;
+  auto info = ReadNode(name);
   if (!info || index >= info->collectionCount) return nullptr;
   int flags = O_NONBLOCK | O_CLOEXEC;
   if (read && write) flags |= O_RDWR;
@@ -323,10 +320,22 @@ std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, bool rea
 }
 
 std::optional<std::vector<uint8_t>> HidrawBackend::ReadReportDescriptor(const std::string& path) {
+  std::string node, name;
   int index = 0;
-  const auto name = NodeOfPath(path, index);
-  if (!name) return std::nullopt;
-  return ReadDescriptorFile(*name);
+  if (!NodeOfPath(path, node, name, index)) return std::nullopt;
+  return ReadDescriptorFile(name);
+}
+
+bool HidrawBackend::AccessDenied(const std::string& path) {
+  std::string node, name;
+  int index = 0;
+  if (!NodeOfPath(path, node, name, index)) return false;
+  const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return errno == EACCES || errno == EPERM;
 }
 
 std::unique_ptr<HidDevice> MakeHidrawDevice(int fd, HidAttributes attributes, std::vector<uint8_t> descriptor,

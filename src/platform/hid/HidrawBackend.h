@@ -44,6 +44,9 @@ class HidrawBackend : public HidBackend {
   std::unique_ptr<HidDevice> Open(const std::string& path, bool read, bool write) override;
   // From the node's sysfs entry: needs no access to the node itself.
   std::optional<std::vector<uint8_t>> ReadReportDescriptor(const std::string& path) override;
+  // The node of a path of this backend exists and open() for reading and writing fails with
+  // EACCES or EPERM.
+  bool AccessDenied(const std::string& path) override;
 
  private:
   struct NodeInfo {
@@ -54,8 +57,8 @@ class HidrawBackend : public HidBackend {
   };
   std::optional<NodeInfo> ReadNode(const std::string& name) const;
   std::optional<std::vector<uint8_t>> ReadDescriptorFile(const std::string& name) const;
-  // The hidraw node name ("hidraw3") and collection index of a path of this backend.
-  std::optional<std::string> NodeOfPath(const std::string& path, int& collectionIndex) const;
+  // The node ("/dev/hidraw3"), its name and the collection index of a path of this backend.
+  bool NodeOfPath(const std::string& path, std::string& node, std::string& name, int& index) const;
 
   std::string sysRoot_;
   std::string devRoot_;
