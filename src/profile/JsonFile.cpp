@@ -76,9 +76,19 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // A file system that cannot refuse to replace in a rename: a hard link can, then unlink.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  // Nor link (FAT and the like): look first. The callers hold the document's lock, so no other
+  // writer of ours can take the name in between.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // A name WriteDocument leaves when it is killed: "<file>.tmp-<pid>-<n>", or "<file>.tmp".
@@ -228,8 +238,10 @@ int CJsonFile::WriteDocument(const std::string& path, const Json::Value& documen
     DebugPrintf("WriteDocument: cannot create a temporary file beside %s (errno %d)", path.c_str(), errno);
     return -1;
   }
-  bool ok = !exists || ::fchmod(fd, target.st_mode & 07777) == 0;
-  ok = ok && WriteAll(fd, text);
+  // A file system without permission bits refuses this; the document is written all the same.
+  if (exists && ::fchmod(fd, target.st_mode & 07777) != 0)
+    DebugPrintf("WriteDocument: cannot keep the permissions of %s (errno %d)", path.c_str(), errno);
+  bool ok = WriteAll(fd, text);
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) {
