@@ -71,7 +71,8 @@ std::vector<CProfileList::Entry> CProfileList::EntriesOf(const Json::Value& list
 std::vector<CProfileList::IdRepair> CProfileList::RepairIds(Json::Value& list,
                                                             const std::function<std::string()>& newId) {
   std::vector<IdRepair> repairs;
-  if (!list.isObject() || !list["profilelist"].isArray()) return repairs;
+  const Json::Value* shaped = json::Peek(&list, "profilelist");
+  if (!shaped || !shaped->isArray()) return repairs;
   Json::Value& entries = list["profilelist"];
   std::set<std::string> seen;
   for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
