@@ -106,38 +106,6 @@ TEST_F(FileLockTest, NotHeldWhenTheFileCannotBeOpenedOrMade) {
   EXPECT_FALSE(fs::exists(dir_ + "missing"));
 }
 
-TEST_F(FileLockTest, ASecondProcessWaitsUntilTheFirstReleases) {
-  const std::string path = dir_ + "p.Json";
-  int locked[2], release[2];
-  ASSERT_EQ(::pipe(locked), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    {
-      CFileLock lock(path);
-      char c = lock.Held() ? 1 : 0;
-      if (::write(locked[1], &c, 1) != 1) ::_exit(2);
-      (void)!::read(release[0], &c, 1);
-    }
-    ::_exit(0);
-  }
-  Reaper reaper{child};
-  char c = 0;
-  ASSERT_EQ(::read(locked[0], &c, 1), 1);
-  ASSERT_EQ(c, 1);
-  EXPECT_FALSE(Free(path)) << "held by the child";
-  ASSERT_EQ(::write(release[1], &c, 1), 1);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  reaper.pid = -1;
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_FALSE(fs::exists(path)) << "the child's empty lock file went with its lock";
-  CFileLock mine(path);
-  EXPECT_TRUE(mine.Held());
-  for (int fd : {locked[0], locked[1], release[0], release[1]}) ::close(fd);
-}
-
 TEST_F(FileLockTest, AWaiterWhoseFileWasReplacedLocksTheNewOne) {
   const std::string path = dir_ + "p.Json";
   std::ofstream(path) << "old";

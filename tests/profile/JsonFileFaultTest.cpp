@@ -198,19 +198,5 @@ TEST_F(JsonFileFaultTest, StaleTemporariesGoAfterTenMinutes) {
                                             "d.Json.tmp-12", ".tmp"}));
 }
 
-TEST(JsonText, ParsesAndWritesInMemoryAsFilesDo) {
-  Json::Value doc;
-  ASSERT_TRUE(CJsonFile::ParseDocument("// note\r\n{\"a\": [1, 2]}", doc));
-  EXPECT_EQ(doc["a"][1].asInt(), 2);
-  ASSERT_TRUE(CJsonFile::ParseDocument("{\"a\": [1, 2]}", doc));
-  EXPECT_EQ(CJsonFile::DocumentText(doc), "{\r\n   \"a\" : [ 1, 2 ]\r\n}\r\n\r\n");
-  for (const std::string& bad : {std::string(), std::string("{\"a\": "), std::string(100000, '['),
-                                 std::string("{\"a\": 1e400}")}) {
-    doc = Json::Value(7);
-    EXPECT_FALSE(CJsonFile::ParseDocument(bad, doc)) << bad.substr(0, 20);
-    EXPECT_TRUE(doc.isNull());
-  }
-}
-
 }  // namespace
 }  // namespace orlo

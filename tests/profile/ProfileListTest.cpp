@@ -375,34 +375,5 @@ TEST_F(ProfileListTest, UnreadableProfileDocumentIsNeitherReplacedNorCopied) {
   EXPECT_EQ(kept, 1);
 }
 
-TEST_F(ProfileListTest, RepairedIdsAreSafeUniqueAndLeaveGoodEntriesAlone) {
-  Json::Value list = CProfileList::ShapeList(Json::Value(Json::arrayValue));
-  EXPECT_EQ(list.getMemberNames(), std::vector<std::string>{"profilelist"});
-  ASSERT_TRUE(CJsonFile::ParseDocument(
-      "{\"profilelist\": [{\"profilename\": \"a\", \"profileUUID\": \"x\"}, 5,"
-      " {\"profilename\": \"b\", \"profileUUID\": \"x\"}, {\"profilename\": \"c\", \"profileUUID\": \"a/b\"},"
-      " {\"profilename\": \"d\", \"profileUUID\": \"y\"}], \"profileselect\": 4, \"other\": 1}",
-      list));
-  list = CProfileList::ShapeList(list);
-  int n = 0;
-  auto repairs = CProfileList::RepairIds(list, [&] { return "new" + std::to_string(++n); });
-  ASSERT_EQ(repairs.size(), 3u);
-  EXPECT_EQ(repairs[0].index, 1u);
-  EXPECT_EQ(repairs[0].oldId, "");
-  EXPECT_EQ(repairs[1].index, 2u);
-  EXPECT_EQ(repairs[1].oldId, "x");
-  EXPECT_EQ(repairs[1].newId, "new2");
-  EXPECT_EQ(repairs[2].oldId, "a/b");
-  std::vector<std::string> ids;
-  for (const auto& e : CProfileList::EntriesOf(list)) ids.push_back(e.uuid);
-  EXPECT_EQ(ids, (std::vector<std::string>{"x", "new1", "new2", "new3", "y"}));
-  EXPECT_EQ(list["other"].asInt(), 1);
-  EXPECT_EQ(CProfileList::StoredSelection(list), 4);
-  list["profileselect"] = 5;
-  EXPECT_EQ(CProfileList::StoredSelection(list), 0);
-  list["profileselect"] = "2";
-  EXPECT_EQ(CProfileList::StoredSelection(list), 0);
-}
-
 }  // namespace
 }  // namespace orlo
