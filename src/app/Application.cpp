@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QMetaObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +22,11 @@
 #include "device/model/WorkerThread.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
+#include "platform/UserNotice.h"
 #include "platform/bus/DBusBus.h"
 #include "platform/bus/RegisteredMessages.h"
 #include "platform/bus/SingleInstance.h"
+#include "ui/MsgWnd.h"
 #include "ui/ResourceManager.h"
 
 namespace orlo {
@@ -168,14 +172,29 @@ int RunApplication(int argc, char** argv) {
   (void)bus::Messages();
   ApplySkinStyle(app);
 
+  // Notices about the user's files may come from any thread, the first ones while the window is
+  // being made; each is shown in the message box on the UI thread once the loop runs.
+  auto noticeOwner = std::make_shared<QPointer<CMainWnd>>();
+  SetUserNoticeSink([noticeOwner](const std::string& text) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [noticeOwner, text] {
+          CMainWnd* owner = *noticeOwner;
+          ui::CMsgWnd::ShowMessageBox(owner, {}, text, owner ? owner->Dpi() : 96, false, ui::CMsgWnd::kConfirmOnly);
+        },
+        Qt::QueuedConnection);
+  });
+
   bus::DBusBus bus;
   MainWindowOptions options;
   options.screenshotPath = args.screenshot;
   CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CDeviceManager>(deviceOptions), options);
   if (!window) {
+    SetUserNoticeSink({});
     std::fprintf(stderr, "orlo: the main window layout could not be built\n");
     return 0;
   }
+  *noticeOwner = window;
 
   // The window hides to the tray; only its own shutdown ends the loop.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -199,6 +218,7 @@ int RunApplication(int argc, char** argv) {
 
   app.exec();
 
+  SetUserNoticeSink({});
   // A worker thread deaf to its stop signal was let go at shutdown and may still use the window
   // and what it owns: nothing is freed under it, the process ends here.
   if (CWorkerThread::AbandonedRunning() > 0) {

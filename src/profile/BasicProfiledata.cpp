@@ -65,8 +65,8 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
 }
 
 Json::Value CBasicProfiledata::LoadInto(Json::Value& target, const std::string& path) {
-  Json::Value doc = jsonFile_.ReadDocument(path);
-  if (const Json::Value* s = SectionOf(doc, deviceIndex_)) {
+  CJsonFile::ReadResult read = jsonFile_.Read(path);
+  if (const Json::Value* s = SectionOf(read.document, deviceIndex_)) {
     target = *s;
     return target;
   }
@@ -76,8 +76,21 @@ Json::Value CBasicProfiledata::LoadInto(Json::Value& target, const std::string& 
   const Json::Value* d = SectionOf(defaults, deviceIndex_);
   target = d ? *d : Json::Value();
   if (path.empty() || SamePath(path, defaultPath_)) return target;
-  PutSection(doc, deviceIndex_, target);
-  jsonFile_.WriteDocument(path, doc);
+  // A file that cannot be read keeps what it holds; the defaults serve from memory meanwhile.
+  if (read.status == CJsonFile::ReadStatus::kUnreadable) {
+    CJsonFile::TellUnreadable(path, read.error);
+    return target;
+  }
+  // Repaired under the document's lock, from what it holds by then: another program may have
+  // written the section meanwhile.
+  jsonFile_.UpdateDocument(path, [&](Json::Value& doc) {
+    if (const Json::Value* s = SectionOf(doc, deviceIndex_)) {
+      target = *s;
+      return false;
+    }
+    PutSection(doc, deviceIndex_, target);
+    return true;
+  });
   return target;
 }
 
@@ -87,13 +100,20 @@ Json::Value CBasicProfiledata::LoadScratchSection(const std::string& path) {
   return LoadInto(scratchSection_, path);
 }
 
+Json::Value CBasicProfiledata::UseDocument(const Json::Value& document) {
+  const Json::Value* s = SectionOf(document, deviceIndex_);
+  section_ = s ? *s : Json::Value();
+  return section_;
+}
+
 int CBasicProfiledata::Save() { return SaveSection(Json::Value(section_), profilePath_); }
 
 int CBasicProfiledata::SaveSection(const Json::Value& value, const std::string& path) {
   if (path.empty()) return 0;
-  Json::Value doc = jsonFile_.ReadDocument(path);
-  PutSection(doc, deviceIndex_, value);
-  return jsonFile_.WriteDocument(path, doc) == 0 ? 1 : 0;
+  return jsonFile_.UpdateDocument(path, [&](Json::Value& doc) {
+    PutSection(doc, deviceIndex_, value);
+    return true;
+  }) == 0 ? 1 : 0;
 }
 
 int CBasicProfiledata::SaveScratchSection(const std::string& path) {
@@ -102,7 +122,10 @@ int CBasicProfiledata::SaveScratchSection(const std::string& path) {
 
 int CBasicProfiledata::WriteWholeDocument(const Json::Value& document, const std::string& path) {
   if (path.empty()) return 0;
-  return jsonFile_.WriteDocument(path, document) == 0 ? 1 : 0;
+  return jsonFile_.UpdateDocument(path, [&](Json::Value& doc) {
+    doc = document;
+    return true;
+  }) == 0 ? 1 : 0;
 }
 
 Json::Value* CBasicProfiledata::SectionForRead() {
@@ -153,9 +176,11 @@ std::vector<LightInfo> CBasicProfiledata::GetLightList() {
 void CBasicProfiledata::SetLightConfigPath(const std::string& path) { lightConfigPath_ = path; }
 
 Json::Value CBasicProfiledata::LoadLightConfig(const std::string& path) {
-  lightConfig_ = jsonFile_.ReadDocument(path);
+  UseLightConfig(jsonFile_.ReadDocument(path));
   return lightConfig_;
 }
+
+void CBasicProfiledata::UseLightConfig(const Json::Value& config) { lightConfig_ = config; }
 
 std::string CBasicProfiledata::CustomLightEffectPath() const {
   int position = int{lightInfo_.mode} - FirstCustomLightMode(profileKindIndex_);
@@ -177,9 +202,7 @@ std::vector<LEDEffectStep> CBasicProfiledata::GetCustomLightEffect() {
   std::vector<LEDEffectStep> steps;
   if (!lightConfig_.isNull()) {
     if (std::string file = CustomLightEffectPath(); !file.empty()) {
-      Json::Value doc = jsonFile_.ReadDocument(file);
-      Json::Value* list = json::Find(&doc, "LEDEffectList");
-      for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) steps.push_back(EffectStepFromJson(&(*list)[i]));
+      steps = EffectStepsOf(jsonFile_.ReadDocument(file));
     }
   }
   customEffect_ = steps;

@@ -4,8 +4,11 @@
 // A profile document is a JSON object whose "Device" array holds, at deviceIndex (0 for every
 // driver), the device section of the kind that owns the file. Other root members
 // ("profilename", "profileUUID" of the profile list) are kept whenever the document is
-// rewritten. A missing or unreadable profile document, or one without a usable section, is
-// recreated from the read-only default document.
+// rewritten. A missing profile document, or one without a usable section, is recreated from the
+// read-only default document; an invalid one (no JSON, or no object) is first moved aside. One
+// that exists but cannot be read is never written: its section comes from the default document
+// in memory, saves to it fail, and the user is told once. Each read-modify-write of a document
+// holds its lock, so the window and the command-line front end never lose each other's change.
 //
 // Accessors look members up the way the stored documents always have: a member looked for and
 // missing is added with the value null (every reader treats null as missing), so getters may
@@ -65,6 +68,9 @@ class CBasicProfiledata {
   Json::Value LoadSection(const std::string& path);
   // The same into the scratch section, used to edit a profile that is not the active one.
   Json::Value LoadScratchSection(const std::string& path);
+  // Loads "Device"[deviceIndex] of a document already in memory into the section (null when it
+  // has none; no default is taken and no file read or written) and returns a copy.
+  Json::Value UseDocument(const Json::Value& document);
   const Json::Value& GetSection() const { return section_; }
   const Json::Value& GetScratchSection() const { return scratchSection_; }
 
@@ -73,11 +79,12 @@ class CBasicProfiledata {
   // SaveSection(section, profile path).
   virtual int Save();
   // Reads the document at path, puts value at "Device"[deviceIndex], writes it back. A missing
-  // or unreadable file becomes a document whose only member is "Device".
+  // (or invalid, moved aside) file becomes a document whose only member is "Device"; a file
+  // that cannot be read is left as it is and the result is 0.
   virtual int SaveSection(const Json::Value& value, const std::string& path);
   // SaveSection(scratch section, path).
   virtual int SaveScratchSection(const std::string& path);
-  // Writes document unchanged to path.
+  // Writes document unchanged to path (under its lock; never over a file that cannot be read).
   virtual int WriteWholeDocument(const Json::Value& document, const std::string& path);
 
   // ---- Lighting (every kind) ------------------------------------------------------------------
@@ -95,6 +102,8 @@ class CBasicProfiledata {
   // Reads the whole custom effect catalogue (null when missing or invalid), keeps it and
   // returns a copy.
   Json::Value LoadLightConfig(const std::string& path);
+  // Keeps config as the custom effect catalogue (the in-memory form of LoadLightConfig).
+  void UseLightConfig(const Json::Value& config);
   // The steps of the custom effect of the current LightInfo's mode, read from the step file
   // beside the light configuration. Empty when the mode is no custom effect, the catalogue or
   // its entry is missing, the Guid is no safe file name, or the step file is missing/invalid.

@@ -163,4 +163,11 @@ LEDEffectStep EffectStepFromJson(Json::Value* e) {
   return s;
 }
 
+std::vector<LEDEffectStep> EffectStepsOf(Json::Value document) {
+  std::vector<LEDEffectStep> steps;
+  Json::Value* list = json::Find(&document, "LEDEffectList");
+  for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) steps.push_back(EffectStepFromJson(&(*list)[i]));
+  return steps;
+}
+
 }  // namespace orlo

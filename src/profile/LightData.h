@@ -116,5 +116,7 @@ AudioLightInfo AudioLightFromJson(Json::Value* object);
 // A "LightList" element: null gives an all-zero record with entry flag 0.
 LightInfo LightListEntryFromJson(Json::Value* element);
 LEDEffectStep EffectStepFromJson(Json::Value* step);
+// The steps of a ".light" document ("LEDEffectList"); empty when it has none.
+std::vector<LEDEffectStep> EffectStepsOf(Json::Value document);
 
 }  // namespace orlo

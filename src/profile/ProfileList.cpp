@@ -1,11 +1,13 @@
 #include "profile/ProfileList.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
 #include "platform/DebugLog.h"
+#include "platform/FileLock.h"
 #include "profile/FileId.h"
 #include "base/DeviceKinds.h"
 #include "profile/JsonAccess.h"
@@ -52,11 +54,60 @@ void CProfileList::SetPaths(const std::string& deviceFolder, const std::string& 
 
 std::string CProfileList::ListPath() const { return folder_ + "ProfileList.ini"; }
 
-Json::Value CProfileList::ReadList() const {
-  Json::Value list = CJsonFile().ReadDocument(ListPath());
+Json::Value CProfileList::ShapeList(Json::Value list) {
   if (!list.isObject()) list = Json::Value(Json::objectValue);
   if (!list["profilelist"].isArray()) list["profilelist"] = Json::Value(Json::arrayValue);
   return list;
+}
+
+std::vector<CProfileList::Entry> CProfileList::EntriesOf(const Json::Value& list) {
+  std::vector<Entry> out;
+  const Json::Value* entries = json::Peek(&list, "profilelist");
+  for (Json::ArrayIndex i = 0; i < json::Size(entries); ++i)
+    out.push_back({EntryString(&(*entries)[i], "profilename"), EntryString(&(*entries)[i], "profileUUID")});
+  return out;
+}
+
+std::vector<CProfileList::IdRepair> CProfileList::RepairIds(Json::Value& list,
+                                                            const std::function<std::string()>& newId) {
+  std::vector<IdRepair> repairs;
+  const Json::Value* shaped = json::Peek(&list, "profilelist");
+  if (!shaped || !shaped->isArray()) return repairs;
+  Json::Value& entries = list["profilelist"];
+  std::set<std::string> seen;
+  for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
+    Json::Value& e = entries[i];
+    std::string id = EntryString(&e, "profileUUID");
+    if (!IsSafeFileId(id) || seen.count(id)) {
+      if (!e.isObject()) e = MakeEntry("", "");
+      std::string fresh = newId();
+      e["profileUUID"] = fresh;
+      repairs.push_back({i, id, fresh});
+      id = fresh;
+    }
+    seen.insert(id);
+  }
+  return repairs;
+}
+
+int CProfileList::StoredSelection(const Json::Value& list) {
+  int64_t stored = json::Int(json::Peek(&list, "profileselect"));
+  int64_t count = json::Size(json::Peek(&list, "profilelist"));
+  // A hand-edited selection outside the list selects the first profile.
+  return stored < 0 || stored >= count ? 0 : static_cast<int>(stored);
+}
+
+Json::Value CProfileList::ReadList() const {
+  CJsonFile::ReadResult read = jsonFile_.Read(ListPath());
+  if (read.status == CJsonFile::ReadStatus::kUnreadable) CJsonFile::TellUnreadable(ListPath(), read.error);
+  return ShapeList(std::move(read.document));
+}
+
+bool CProfileList::ReadListForUpdate(const CFileLock& lock, Json::Value& list) const {
+  Json::Value doc;
+  if (!CJsonFile::Locked(lock, ListPath()) || !jsonFile_.ReadForRewrite(ListPath(), doc)) return false;
+  list = ShapeList(std::move(doc));
+  return true;
 }
 
 bool CProfileList::WriteList(const Json::Value& list) const {
@@ -66,6 +117,12 @@ bool CProfileList::WriteList(const Json::Value& list) const {
 Json::Value CProfileList::ReadDefaultDocument() const {
   Json::Value doc = CJsonFile().ReadDocument(defaultPath_);
   return doc.isObject() ? doc : Json::Value(Json::objectValue);
+}
+
+bool CProfileList::WriteNewDocument(const std::string& id, Json::Value doc, const std::string& name) const {
+  doc["profilename"] = name;
+  doc["profileUUID"] = id;
+  return jsonFile_.WriteDocument(DocumentPath(id), doc) == 0;
 }
 
 Json::Value CProfileList::MakeEntry(const std::string& name, const std::string& uuid) {
@@ -83,7 +140,7 @@ std::string CProfileList::NewId(const Json::Value& list) const {
     for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
       if (EntryString(&entries[i], "profileUUID") == id) return true;
     std::error_code ec;
-    return std::filesystem::exists(folder_ + id + ".Json", ec);
+    return std::filesystem::exists(DocumentPath(id), ec);
   });
 }
 
@@ -96,56 +153,49 @@ bool CProfileList::NameUsed(const Json::Value& list, const std::string& name, in
   return false;
 }
 
-void CProfileList::Init() {
-  if (folder_.empty()) return;
-  Json::Value list = ReadList();
-  Json::Value& entries = list["profilelist"];
+bool CProfileList::Init() {
+  selected_ = -1;
+  selectedUUID_.clear();
+  if (folder_.empty()) return false;
+  CJsonFile::RemoveStaleTemporaries(folder_, std::chrono::system_clock::now());
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list)) return false;
   bool changed = false;
-  if (entries.empty()) {
-    list = Json::Value(Json::objectValue);
-    list["profilelist"] = Json::Value(Json::arrayValue);
+  if (list["profilelist"].empty()) {
+    list = ShapeList(Json::Value());
     std::string id = NewId(list);
+    WriteNewDocument(id, ReadDefaultDocument(), "profile1");
     list["profilelist"].append(MakeEntry("profile1", id));
-    list["profileselect"] = 0;
-    WriteList(list);
-    Json::Value doc = ReadDefaultDocument();
-    doc["profilename"] = "profile1";
-    doc["profileUUID"] = id;
-    jsonFile_.WriteDocument(folder_ + id + ".Json", doc);
+    changed = true;
   } else {
     // Ids become file names and deleting a profile deletes its file: an id that could leave the
-    // folder, or one another entry already uses, gets a new one (its document is then created
-    // from the default document when the profile is loaded).
-    std::set<std::string> seen;
-    for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
-      Json::Value& e = entries[i];
-      std::string id = EntryString(&e, "profileUUID");
-      if (!IsSafeFileId(id) || seen.count(id)) {
-        if (!e.isObject()) e = MakeEntry("", "");
-        id = NewId(list);
-        e["profileUUID"] = id;
-        changed = true;
-        DebugPrintf("ProfileList: entry %u gets the new id %s", i, id.c_str());
-      }
-      seen.insert(id);
+    // folder, or one another entry already uses, gets a new one. A shared id's document is
+    // copied to the new id, so that profile keeps its settings; any other new id's document is
+    // created from the default document when the profile is loaded.
+    for (const IdRepair& r : RepairIds(list, [&] { return NewId(list); })) {
+      DebugPrintf("ProfileList: entry %u gets the new id %s", r.index, r.newId.c_str());
+      changed = true;
+      if (!IsSafeFileId(r.oldId)) continue;
+      CJsonFile::ReadResult shared = jsonFile_.Read(DocumentPath(r.oldId));
+      if (shared.status == CJsonFile::ReadStatus::kOk && shared.document.isObject())
+        WriteNewDocument(r.newId, shared.document, EntryString(&list["profilelist"][r.index], "profilename"));
     }
   }
-  if (changed) WriteList(list);
-  int stored = static_cast<int>(json::Int(json::Peek(&list, "profileselect")));
-  int count = static_cast<int>(list["profilelist"].size());
-  // A hand-edited selection outside the list selects the first profile.
-  if (stored < 0 || stored >= count) stored = 0;
-  SelectProfile(stored);
+  const int stored = StoredSelection(list);
+  if (list["profileselect"] != Json::Value(stored)) {
+    list["profileselect"] = stored;
+    changed = true;
+  }
+  if (changed && !WriteList(list)) DebugPrintf("ProfileList: cannot write %s", ListPath().c_str());
+  selected_ = stored;
+  selectedUUID_ = EntryString(EntryAt(list, stored), "profileUUID");
+  return true;
 }
 
 std::vector<CProfileList::Entry> CProfileList::ReadEntries() const {
-  std::vector<Entry> out;
-  if (folder_.empty()) return out;
-  Json::Value list = ReadList();
-  const Json::Value& entries = list["profilelist"];
-  for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
-    out.push_back({EntryString(&entries[i], "profilename"), EntryString(&entries[i], "profileUUID")});
-  return out;
+  if (folder_.empty()) return {};
+  return EntriesOf(ReadList());
 }
 
 int CProfileList::FindByName(const std::string& name) const {
@@ -157,7 +207,9 @@ int CProfileList::FindByName(const std::string& name) const {
 
 bool CProfileList::SelectProfile(int index) {
   if (folder_.empty()) return false;
-  Json::Value list = ReadList();
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list)) return false;
   const Json::Value* entry = EntryAt(list, index);
   if (!entry) return false;
   selected_ = index;
@@ -175,14 +227,10 @@ std::string CProfileList::GetProfilePathAt(int index) const {
   if (folder_.empty()) return {};
   Json::Value list = ReadList();
   std::string id = EntryString(EntryAt(list, index), "profileUUID");
-  return IsSafeFileId(id) ? folder_ + id + ".Json" : std::string();
+  return IsSafeFileId(id) ? DocumentPath(id) : std::string();
 }
 
-Json::Value CProfileList::DocumentFor(const Json::Value& list, int index) const {
-  const Json::Value* entry = EntryAt(list, index);
-  if (!entry) return Json::Value();
-  std::string id = EntryString(entry, "profileUUID");
-  Json::Value doc = IsSafeFileId(id) ? CJsonFile().ReadDocument(folder_ + id + ".Json") : Json::Value();
+void CProfileList::CompleteDocument(Json::Value& doc, const Json::Value& entry) const {
   if (!doc.isObject()) doc = Json::Value(Json::objectValue);
   const Json::Value* section = json::PeekAt(json::Peek(&doc, "Device"), 0);
   if (!section || !section->isObject()) {
@@ -190,19 +238,38 @@ Json::Value CProfileList::DocumentFor(const Json::Value& list, int index) const 
     const Json::Value* fallback = json::PeekAt(json::Peek(&defaults, "Device"), 0);
     json::SlotAt(json::Slot(doc, "Device"), 0) = fallback ? *fallback : Json::Value();
   }
-  doc["profilename"] = EntryString(entry, "profilename");
-  doc["profileUUID"] = id;
-  return doc;
+  doc["profilename"] = EntryString(&entry, "profilename");
+  doc["profileUUID"] = EntryString(&entry, "profileUUID");
+}
+
+bool CProfileList::DocumentFor(const Json::Value& list, int index, Json::Value& doc) const {
+  const Json::Value* entry = EntryAt(list, index);
+  if (!entry) return false;
+  std::string id = EntryString(entry, "profileUUID");
+  doc = Json::Value();
+  if (IsSafeFileId(id)) {
+    CJsonFile::ReadResult read = jsonFile_.Read(DocumentPath(id));
+    if (read.status == CJsonFile::ReadStatus::kUnreadable) {
+      CJsonFile::TellUnreadable(DocumentPath(id), read.error);
+      return false;
+    }
+    doc = std::move(read.document);
+  }
+  CompleteDocument(doc, *entry);
+  return true;
 }
 
 Json::Value CProfileList::ProfileDocumentAt(int index) const {
-  if (folder_.empty()) return Json::Value();
-  return DocumentFor(ReadList(), index);
+  Json::Value doc;
+  if (folder_.empty() || !DocumentFor(ReadList(), index, doc)) return Json::Value();
+  return doc;
 }
 
 int CProfileList::AddProfile() {
   if (folder_.empty()) return -1;
-  Json::Value list = ReadList();
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list)) return -1;
   Json::Value& entries = list["profilelist"];
   if (entries.size() >= static_cast<Json::ArrayIndex>(kMaxAddedProfiles)) return -1;
   std::string name;
@@ -211,39 +278,43 @@ int CProfileList::AddProfile() {
     if (!NameUsed(list, name)) break;
   }
   std::string id = NewId(list);
+  // The document first: a list that names a profile always finds its settings.
+  if (!WriteNewDocument(id, ReadDefaultDocument(), name)) return -1;
   entries.append(MakeEntry(name, id));
   // The new profile is not selected: the stored selection stays with the profile the device
   // is using, so a restart opens the same one.
-  if (!WriteList(list)) return -1;
-  Json::Value doc = ReadDefaultDocument();
-  doc["profilename"] = name;
-  doc["profileUUID"] = id;
-  jsonFile_.WriteDocument(folder_ + id + ".Json", doc);
+  if (!WriteList(list)) {
+    std::remove(DocumentPath(id).c_str());
+    return -1;
+  }
   return static_cast<int>(entries.size()) - 1;
 }
 
 int CProfileList::CopyProfileAt(int index) {
   if (folder_.empty()) return -1;
-  Json::Value list = ReadList();
-  const Json::Value* source = EntryAt(list, index);
-  if (!source) return -1;
-  Json::Value doc = DocumentFor(list, index);
-  std::string name = EntryString(source, "profilename");
+  CFileLock lock(ListPath());
+  Json::Value list;
+  Json::Value doc;
+  if (!ReadListForUpdate(lock, list) || !DocumentFor(list, index, doc)) return -1;
+  std::string name = EntryString(EntryAt(list, index), "profilename");
   do {
     name += " copy";
   } while (NameUsed(list, name));
   std::string id = NewId(list);
+  if (!WriteNewDocument(id, doc, name)) return -1;
   list["profilelist"].append(MakeEntry(name, id));
-  if (!WriteList(list)) return -1;
-  doc["profilename"] = name;
-  doc["profileUUID"] = id;
-  jsonFile_.WriteDocument(folder_ + id + ".Json", doc);
+  if (!WriteList(list)) {
+    std::remove(DocumentPath(id).c_str());
+    return -1;
+  }
   return static_cast<int>(list["profilelist"].size()) - 1;
 }
 
 bool CProfileList::DeleteProfileAt(int index) {
   if (folder_.empty()) return false;
-  Json::Value list = ReadList();
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list)) return false;
   Json::Value& entries = list["profilelist"];
   if (!EntryAt(list, index) || entries.size() <= 1) return false;
   std::string id = EntryString(EntryAt(list, index), "profileUUID");
@@ -259,7 +330,7 @@ bool CProfileList::DeleteProfileAt(int index) {
   bool shared = false;
   for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
     shared = shared || EntryString(&entries[i], "profileUUID") == id;
-  if (IsSafeFileId(id) && !shared) std::remove((folder_ + id + ".Json").c_str());
+  if (IsSafeFileId(id) && !shared) std::remove(DocumentPath(id).c_str());
   selected_ = select;
   selectedUUID_ = EntryString(EntryAt(list, select), "profileUUID");
   return true;
@@ -272,20 +343,21 @@ bool CProfileList::ResetProfileAt(int index) {
   if (!entry) return false;
   std::string id = EntryString(entry, "profileUUID");
   if (!IsSafeFileId(id)) return false;
-  std::string path = folder_ + id + ".Json";
-  Json::Value doc = ReadDefaultDocument();
-  doc["profilename"] = EntryString(entry, "profilename");
-  doc["profileUUID"] = id;
-  if (kind_ == kKindHeadset) {
-    // The headset's custom equaliser presets belong to the user, not to the profile's settings.
-    Json::Value current = CJsonFile().ReadDocument(path);
-    const Json::Value* from = json::PeekAt(json::Peek(&current, "Device"), 0);
-    for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
-      const Json::Value* v = json::Peek(from, key);
-      if (v && !v->isNull()) json::Slot(json::SlotAt(json::Slot(doc, "Device"), 0), key) = *v;
+  Json::Value defaults = ReadDefaultDocument();
+  defaults["profilename"] = EntryString(entry, "profilename");
+  defaults["profileUUID"] = id;
+  return jsonFile_.UpdateDocument(DocumentPath(id), [&](Json::Value& doc) {
+    if (kind_ == kKindHeadset) {
+      // The headset's custom equaliser presets belong to the user, not to the profile's settings.
+      const Json::Value* from = json::PeekAt(json::Peek(&doc, "Device"), 0);
+      for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
+        const Json::Value* v = json::Peek(from, key);
+        if (v && !v->isNull()) json::Slot(json::SlotAt(json::Slot(defaults, "Device"), 0), key) = *v;
+      }
     }
-  }
-  return jsonFile_.WriteDocument(path, doc) == 0;
+    doc = std::move(defaults);
+    return true;
+  }) == 0;
 }
 
 bool CProfileList::SectionFitsKind(const Json::Value& section, int kind) {
@@ -318,17 +390,20 @@ CProfileList::ImportResult CProfileList::ImportProfile(const std::string& path) 
   if (folder_.empty()) return kImportUnreadable;
   Json::Value doc;
   if (ImportResult r = CheckImport(path, &doc); r != kImportDone) return r;
-  Json::Value list = ReadList();
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list)) return kImportUnreadable;
   std::string base = CJsonFile::GetFileTitle(path);
   std::string name = base;
   // "(n)" is appended to what is already there, so a second clash gives "Game(1)(2)".
   for (int n = 1; NameUsed(list, name); ++n) name.append("(").append(std::to_string(n)).append(")");
   std::string id = NewId(list);
+  if (!WriteNewDocument(id, doc, name)) return kImportUnreadable;
   list["profilelist"].append(MakeEntry(name, id));
-  if (!WriteList(list)) return kImportUnreadable;
-  doc["profilename"] = name;
-  doc["profileUUID"] = id;
-  jsonFile_.WriteDocument(folder_ + id + ".Json", doc);
+  if (!WriteList(list)) {
+    std::remove(DocumentPath(id).c_str());
+    return kImportUnreadable;
+  }
   return kImportDone;
 }
 
@@ -341,17 +416,24 @@ bool CProfileList::ExportProfileAt(int index, const std::string& path) {
 
 CProfileList::RenameResult CProfileList::RenameProfileAt(int index, const std::string& name) {
   if (folder_.empty()) return kRenameNoProfile;
-  Json::Value list = ReadList();
-  if (!EntryAt(list, index)) return kRenameNoProfile;
+  CFileLock lock(ListPath());
+  Json::Value list;
+  if (!ReadListForUpdate(lock, list) || !EntryAt(list, index)) return kRenameNoProfile;
   std::string trimmed = TrimBlanks(name);
   if (trimmed.empty()) return kRenameEmpty;
   if (NameUsed(list, trimmed, index)) return kRenameNameUsed;
-  Json::Value doc = DocumentFor(list, index);
-  json::Slot(list["profilelist"][static_cast<Json::ArrayIndex>(index)], "profilename") = trimmed;
+  Json::Value& entry = list["profilelist"][static_cast<Json::ArrayIndex>(index)];
+  json::Slot(entry, "profilename") = trimmed;
   if (!WriteList(list)) return kRenameNoProfile;
-  std::string id = EntryString(EntryAt(list, index), "profileUUID");
-  doc["profilename"] = trimmed;
-  if (IsSafeFileId(id)) jsonFile_.WriteDocument(folder_ + id + ".Json", doc);
+  // The list holds the name; the document carries it too, for export. A document that cannot
+  // be read keeps its old name rather than being replaced.
+  std::string id = EntryString(&entry, "profileUUID");
+  if (IsSafeFileId(id)) {
+    jsonFile_.UpdateDocument(DocumentPath(id), [&](Json::Value& doc) {
+      CompleteDocument(doc, entry);
+      return true;
+    });
+  }
   return kRenameDone;
 }
 

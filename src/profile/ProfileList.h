@@ -6,19 +6,28 @@
 //    "profileselect": index of the selected profile}
 //
 // This is the data half of the device page's profile control: every operation re-reads the list
-// document and writes it back at once. Names are compared ignoring (ASCII) case. Ids come from
-// the file and become file names, so an id that could leave the folder, or one that another
-// entry already uses, is replaced by a new one when the list is opened.
+// document and writes it back at once, holding the list's lock in between, so that the window
+// and the command-line front end can both change it. Names are compared ignoring (ASCII) case.
+// Ids come from the file and become file names, so an id that could leave the folder, or one
+// that another entry already uses, is replaced by a new one when the list is opened (a shared
+// id's document is copied to the new id).
 //
-// Not thread-safe: one caller at a time.
+// A list or profile document that exists but cannot be read is never written (the operations
+// that would write it fail, and the user is told once); one that is no valid document is moved
+// aside before a new one takes its place (see CJsonFile).
+//
+// Not thread-safe: one caller at a time per object.
 #include <json/json.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "profile/JsonFile.h"
 
 namespace orlo {
+
+class CFileLock;
 
 class CProfileList {
  public:
@@ -46,9 +55,11 @@ class CProfileList {
   std::string ListPath() const;
 
   // Opens the list: creates it with one profile "profile1" (a copy of the default document)
-  // when it is missing or empty, repairs unusable ids, and selects the stored selection (entry
-  // 0 when the stored index is outside the list).
-  void Init();
+  // when it is missing, empty or invalid, repairs unusable ids, and selects the stored selection
+  // (entry 0 when the stored index is outside the list). False, with nothing selected and
+  // nothing written, when the list exists but cannot be read. Also removes the temporary files
+  // that saves killed long ago left in the folder.
+  bool Init();
 
   // The entries as stored, without writing anything. Empty when the list is missing.
   std::vector<Entry> ReadEntries() const;
@@ -102,14 +113,42 @@ class CProfileList {
   // True when section holds no member that only another device kind stores.
   static bool SectionFitsKind(const Json::Value& section, int kind);
 
+  // ---- The list document in memory ----------------------------------------------------------
+  // The list as every operation uses it: an object with a "profilelist" array (a document of
+  // another form becomes an empty list; other root members are kept).
+  static Json::Value ShapeList(Json::Value document);
+  static std::vector<Entry> EntriesOf(const Json::Value& list);
+  // Gives a new id from newId to every entry whose id is no safe file name or repeats an
+  // earlier entry's id (an entry that is no object becomes an unnamed entry first). newId must
+  // give ids that no entry uses. Returns what was changed, in list order.
+  struct IdRepair {
+    Json::ArrayIndex index;
+    std::string oldId;
+    std::string newId;
+  };
+  static std::vector<IdRepair> RepairIds(Json::Value& list, const std::function<std::string()>& newId);
+  // The stored "profileselect", or 0 when it is outside the list.
+  static int StoredSelection(const Json::Value& list);
+
  private:
   Json::Value ReadList() const;  // always an object with a "profilelist" array
+  // Reads the list for an operation that writes it; the caller holds lock. False when the list
+  // may not be written (it cannot be read or locked).
+  bool ReadListForUpdate(const CFileLock& lock, Json::Value& list) const;
   bool WriteList(const Json::Value& list) const;
+  std::string DocumentPath(const std::string& id) const { return folder_ + id + ".Json"; }
+  // Writes a new profile's document before the list names it; false when it could not be.
+  bool WriteNewDocument(const std::string& id, Json::Value doc, const std::string& name) const;
   Json::Value ReadDefaultDocument() const;
   std::string NewId(const Json::Value& list) const;
   bool NameUsed(const Json::Value& list, const std::string& name, int skip = -1) const;
   static Json::Value MakeEntry(const std::string& name, const std::string& uuid);
-  Json::Value DocumentFor(const Json::Value& list, int index) const;
+  // The document of entry index as a driver would load it (see ProfileDocumentAt). False when
+  // there is no such entry or its document cannot be read.
+  bool DocumentFor(const Json::Value& list, int index, Json::Value& doc) const;
+  // Fills doc (as read, or null) into the document of entry: its section from the default
+  // document when it has none, and the entry's names.
+  void CompleteDocument(Json::Value& doc, const Json::Value& entry) const;
 
   int kind_ = 0;
   std::string folder_;

@@ -1,103 +1,66 @@
-// Feeds arbitrary text as a profile document (and as a light catalogue) through reading,
-// section loading, every getter of the mouse, keyboard and common settings, and saving.
-#include <stdlib.h>
-#include <unistd.h>
-
+// Arbitrary text as a profile document, in memory: parsing, every getter and setter of the
+// mouse, keyboard and common settings on its device section, and writing the result.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
+#include "FuzzSupport.h"
 #include "profile/BasicProfiledata.h"
 #include "profile/KeyboardProfiledata.h"
+#include "profile/JsonAccess.h"
 #include "profile/MouseProfiledata.h"
+#include "profile/ProfileList.h"
 
 namespace {
 
-const std::string& Folder() {
-  static const std::string folder = [] {
-    // A memory-backed folder when there is one: every iteration writes and syncs documents.
-    std::string name = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    name += "/orlo-fuzz-profile-XXXXXX";
-    if (!mkdtemp(name.data())) return std::string("/tmp/");
-    static const std::string made = name;
-    std::atexit([] { std::filesystem::remove_all(made); });
-    return name + "/";
-  }();
-  return folder;
-}
+using orlo::fuzz::Check;
+using orlo::fuzz::CheckWrittenTextParses;
 
-void WriteInput(const std::string& path, const uint8_t* data, size_t size) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                static_cast<std::streamsize>(size));
-}
-
-void CommonGetters(orlo::CBasicProfiledata& p, const std::string& input) {
-  p.GetLightInfo();
+void CommonGettersAndSetters(orlo::CBasicProfiledata& p) {
+  p.SetLightInfo(p.GetLightInfo());
   p.GetAudioLightRecord();
   p.GetLightList();
-  p.SetLightConfigPath(input);
-  p.LoadLightConfig(input);
-  p.GetCustomLightEffect();
   std::vector<orlo::KeyAssign> keys = p.GetKeyList();
+  Check(keys.size() <= 0x10000);
   orlo::PurgeDeletedMacro(keys, 1);
   p.SetKeyList(keys);
-  p.LoadScratchSection(input);
-  p.GetScratchKeyList();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string input = Folder() + "input.Json";
-  const std::string profile = Folder() + "profile.Json";
-  WriteInput(input, data, size);
-
-  orlo::CJsonFile file;
-  Json::Value doc = file.ReadDocument(input);
-  for (int kind = 0; kind < 4; ++kind) {
-    std::vector<orlo::BuiltInLightEntry> names;
-    std::vector<std::string> areas;
-    std::vector<orlo::CustomLightEntry> custom;
-    orlo::ReadBuiltInLightNames(doc, kind, names);
-    orlo::ReadAreaLightNames(doc, kind, areas);
-    orlo::ReadCustomLightEntries(doc, kind, custom);
+  const Json::Value doc = orlo::fuzz::ParseInput(data, size);
+  orlo::fuzz::CheckWrittenTextSettles(doc);
+  if (const Json::Value* section = orlo::json::PeekAt(orlo::json::Peek(&doc, "Device"), 0)) {
+    for (int kind : {1, 2, 3, 7}) (void)orlo::CProfileList::SectionFitsKind(*section, kind);
   }
-
   {
     orlo::CMouseProfiledata mouse;
     mouse.SetProfileKindIndex(orlo::kMouseKindIndex);
-    mouse.SetDefaultPath(input);  // the input is its own default: never written
-    mouse.SetProfilePath(profile);
-    WriteInput(profile, data, size);
-    mouse.LoadSection(profile);
-    CommonGetters(mouse, input);
-    mouse.GetDPIStages();
+    mouse.UseDocument(doc);
+    CommonGettersAndSetters(mouse);
     mouse.GetActiveDPIStage();
     auto s = mouse.GetSystemStages();
     mouse.GetCorrectInfo();
     mouse.SetSystemStages(s[0], s[1], s[2], s[3]);
     mouse.SetDPIStages(mouse.GetDPIStages());
-    mouse.Save();
+    CheckWrittenTextParses(mouse.GetSection());
   }
   {
     orlo::CKeyboardProfiledata kb;
-    kb.SetProfilePath(profile);
-    WriteInput(profile, data, size);
-    kb.LoadSection(profile);
-    CommonGetters(kb, input);
+    kb.UseDocument(doc);
+    CommonGettersAndSetters(kb);
     kb.GetSystemStages();
     int group = kb.GetCustomLightModeGroupIndex();
-    kb.SetCustomLightColors(kb.GetCustomLightColors(group, 170), group);
-    kb.Save();
+    kb.SetCustomLightColors(kb.GetCustomLightColors(group, 12), group);
+    kb.SetAudioLightRecord(kb.GetAudioLightRecord());
+    CheckWrittenTextParses(kb.GetSection());
   }
   {
     orlo::CBasicProfiledata pad;
     pad.SetProfileKindIndex(orlo::kMousePadKindIndex);
-    pad.LoadSection(input);
-    CommonGetters(pad, input);
+    pad.UseDocument(doc);
+    CommonGettersAndSetters(pad);
+    CheckWrittenTextParses(pad.GetSection());
   }
   return 0;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "FaultFiles.h"
 #include "ProfileTestDir.h"
 #include "profile/BasicProfiledata.h"
 #include "profile/KeyboardProfiledata.h"
@@ -48,13 +51,22 @@ TEST_F(ProfileStoreTest, BrokenOrEmptySectionIsRepairedKeepingTheNames) {
     EXPECT_EQ(doc["profileUUID"].asString(), "u1") << device;
     EXPECT_EQ(doc["Device"][0], section) << device;
   }
-  // Not JSON at all, or a root that is no object: the names cannot be recovered.
+  // Not JSON at all, or a root that is no object: the names cannot be recovered, and each such
+  // file is kept aside under a name of its own.
+  test::NoticeCatcher notices;
+  std::set<std::string> expectKept;
   for (const char* text : {"{\"profilename\": \"Mine\", ", "[1, 2]", "17"}) {
     WriteText(Path("q.Json"), text);
     data_.LoadSection(Path("q.Json"));
     EXPECT_EQ(Doc("q.Json").getMemberNames(), std::vector<std::string>{"Device"}) << text;
     EXPECT_EQ(Doc("q.Json")["Device"][0]["LightInfo"]["Red"].asInt(), 9);
+    expectKept.insert(text);
   }
+  std::set<std::string> kept;
+  for (const auto& e : std::filesystem::directory_iterator(dir_))
+    if (e.path().filename().string().rfind("q.Json.invalid-", 0) == 0) kept.insert(ReadText(e.path().string()));
+  EXPECT_EQ(kept, expectKept);
+  EXPECT_EQ(notices.texts.size(), 3u);
 }
 
 TEST_F(ProfileStoreTest, DefaultDocumentIsNeverWritten) {
@@ -101,6 +113,57 @@ TEST_F(ProfileStoreTest, SaveKeepsRootMembersAndOnlyReplacesTheSection) {
   EXPECT_EQ(Doc("new.Json").getMemberNames(), std::vector<std::string>{"Device"});
   // A failed write is reported as such.
   EXPECT_EQ(data_.SaveSection(data_.GetSection(), Path("no-folder/x.Json")), 0);
+}
+
+TEST_F(ProfileStoreTest, UnreadableDocumentIsNeverWrittenAndToldOnce) {
+  test::NoticeCatcher notices;
+  test::MakeIoErrorFile(Path("eio.Json"));
+  std::filesystem::create_directory(Path("dir.Json"));
+  test::MakeSocketFile(Path("sock.Json"));
+  Json::Value whole;
+  whole["Device"][0]["LightInfo"]["Red"] = 1;
+  for (const char* name : {"eio.Json", "dir.Json", "sock.Json"}) {
+    // The defaults serve from memory; every write is refused.
+    for (int pass = 0; pass < 2; ++pass) {
+      Json::Value section = data_.LoadSection(Path(name));
+      EXPECT_EQ(section["LightInfo"]["Red"].asInt(), 9) << name;
+      data_.SetProfilePath(Path(name));
+      EXPECT_EQ(data_.Save(), 0) << name;
+      EXPECT_EQ(data_.SaveSection(section, Path(name)), 0) << name;
+      EXPECT_EQ(data_.WriteWholeDocument(whole, Path(name)), 0) << name;
+    }
+  }
+  EXPECT_EQ(test::LinkTarget(Path("eio.Json")), "/proc/self/mem");
+  EXPECT_TRUE(std::filesystem::is_directory(Path("dir.Json")));
+  EXPECT_TRUE(std::filesystem::is_socket(Path("sock.Json")));
+  ASSERT_EQ(notices.texts.size(), 3u) << "once per file";
+  EXPECT_NE(notices.texts[0].find("(Input/output error)"), std::string::npos) << notices.texts[0];
+  EXPECT_NE(notices.texts[1].find("(Is a directory)"), std::string::npos) << notices.texts[1];
+  EXPECT_NE(notices.texts[2].find("(No such device or address)"), std::string::npos) << notices.texts[2];
+}
+
+TEST_F(ProfileStoreTest, InvalidDocumentIsMovedAsideBeforeTheDefaultTakesItsPlace) {
+  test::NoticeCatcher notices;
+  const std::string broken = "{\"profilename\": \"Mine\", \"Device\": [{\"LightInfo\": ";
+  WriteText(Path("p.Json"), broken);
+  EXPECT_EQ(data_.LoadSection(Path("p.Json"))["LightInfo"]["Red"].asInt(), 9);
+  EXPECT_EQ(Doc("p.Json")["Device"][0]["LightInfo"]["Red"].asInt(), 9);
+  std::vector<std::string> kept;
+  for (const auto& e : std::filesystem::directory_iterator(dir_))
+    if (e.path().filename().string().rfind("p.Json.invalid-", 0) == 0) kept.push_back(e.path().string());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadText(kept[0]), broken);
+  ASSERT_EQ(notices.texts.size(), 1u);
+  EXPECT_NE(notices.texts[0].find("'" + kept[0] + "'"), std::string::npos) << notices.texts[0];
+
+  // A save over an invalid document keeps it the same way.
+  WriteText(Path("q.Json"), "not json");
+  LightInfo light;
+  light.red = 77;
+  data_.SetLightInfo(light);
+  EXPECT_EQ(data_.SaveSection(data_.GetSection(), Path("q.Json")), 1);
+  EXPECT_EQ(Doc("q.Json")["Device"][0]["LightInfo"]["Red"].asInt(), 77);
+  EXPECT_EQ(notices.texts.size(), 2u);
 }
 
 TEST_F(ProfileStoreTest, PathsAndIndex) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "FaultFiles.h"
 #include "macro/TempDataHome.h"
 #include "profile/JsonFile.h"
 
@@ -112,6 +113,40 @@ TEST_F(ProfileListCommandTest, BadInputIsOneLineOnStderrAndChangesNothing) {
   ASSERT_EQ(Run("delete mouse game").code, 0);
   r = Run("delete mouse profile1");  // the last one stays
   EXPECT_NE(r.code, 0);
+}
+
+TEST_F(ProfileListCommandTest, InvalidFilesAreKeptAndUnreadableOnesStopEveryCommand) {
+  ASSERT_EQ(Run("list mouse").code, 0);
+  const std::string folder = root_ + "/Tavrin ORLO/mouse/";
+  const std::string listPath = folder + "ProfileList.ini";
+  Json::Value list = CJsonFile().ReadDocument(listPath);
+  const std::string doc = folder + list["profilelist"][0]["profileUUID"].asString() + ".Json";
+
+  // An invalid document: show moves it aside, says so in one line and shows the defaults.
+  Spit(doc, "{ broken");
+  Result r = Run("show mouse");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::string aside;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().string().rfind(doc + ".invalid-", 0) == 0) aside = e.path().string();
+  ASSERT_FALSE(aside.empty());
+  EXPECT_EQ(Slurp(aside), "{ broken");
+  EXPECT_EQ(r.err, "orloctl: '" + doc + "' held no valid settings; it was kept as '" + aside +
+                       "' and new settings take its place\n");
+
+  // A list that cannot be read: every command fails with one line and nothing changes.
+  fs::remove(listPath);
+  test::MakeIoErrorFile(listPath);
+  const auto before = Snapshot();
+  for (const std::string& args : {std::string("list mouse"), std::string("add mouse Game"),
+                                  std::string("delete mouse profile1"), std::string("show mouse"),
+                                  std::string("select mouse profile1")}) {
+    r = Run(args);
+    EXPECT_EQ(r.code, 1) << args;
+    EXPECT_EQ(r.err, "orloctl: cannot read '" + listPath + "' (Input/output error); it is left as it is\n") << args;
+    EXPECT_EQ(Snapshot(), before) << args;
+  }
+  EXPECT_EQ(test::LinkTarget(listPath), "/proc/self/mem");
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
+#include "FaultFiles.h"
 #include "macro/TempDataHome.h"
 #include "profile/JsonFile.h"
 #include "profile/ProfileList.h"
@@ -247,6 +251,128 @@ TEST_F(ProfileListTest, ExportWritesTheDocumentWithItsSection) {
   EXPECT_EQ(doc["Device"][0]["DPIStages"]["Stage"].asInt(), 3);
   EXPECT_FALSE(list_.ExportProfile(root_ + "/no/such/folder/x.json"));
   EXPECT_FALSE(list_.ExportProfileAt(4, out));
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file of the device folder with its content ("<dir>" for a folder, "-> target" for a
+// link).
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string p = e.path().string();
+    files[e.path().filename().string()] =
+        e.is_symlink() ? "-> " + test::LinkTarget(p) : e.is_directory() ? "<dir>" : ReadWhole(p);
+  }
+  return files;
+}
+
+TEST_F(ProfileListTest, UnreadableListIsNeverReplaced) {
+  test::NoticeCatcher notices;
+  const std::string listPath = folder_ + "ProfileList.ini";
+  const std::string exported = root_ + "/Game.json";
+  ASSERT_TRUE(list_.ExportProfile(exported));
+  for (int variant = 0; variant < 2; ++variant) {
+    fs::remove_all(listPath);
+    if (variant == 0) {
+      test::MakeIoErrorFile(listPath);
+    } else {
+      fs::create_directory(listPath);
+    }
+    const auto before = FolderFiles(folder_);
+    CProfileList list;
+    list.SetDeviceKind(2);
+    list.SetPaths(folder_, defaultPath_);
+    EXPECT_FALSE(list.Init()) << variant;
+    EXPECT_EQ(list.GetSelectedIndex(), -1);
+    EXPECT_EQ(list.GetSelectedUUID(), "");
+    EXPECT_EQ(list.GetProfileCount(), 0);
+    EXPECT_EQ(list.AddProfile(), -1);
+    EXPECT_FALSE(list.SelectProfile(0));
+    EXPECT_EQ(list.CopyProfileAt(0), -1);
+    EXPECT_EQ(list.RenameProfileAt(0, "x"), CProfileList::kRenameNoProfile);
+    EXPECT_FALSE(list.DeleteProfileAt(0));
+    EXPECT_EQ(list.ImportProfile(exported), CProfileList::kImportUnreadable);
+    EXPECT_EQ(FolderFiles(folder_), before) << variant;
+  }
+  ASSERT_EQ(notices.texts.size(), 1u) << "once per file";
+  EXPECT_EQ(notices.texts[0], "cannot read '" + listPath +
+                                  "' (Input/output error); it is left as it is and its settings are not used");
+}
+
+TEST_F(ProfileListTest, InvalidListIsMovedAsideAndTheProfilesStay) {
+  test::NoticeCatcher notices;
+  ASSERT_EQ(list_.AddProfile(), 1);
+  const std::string oldDoc = list_.GetProfilePathAt(1);
+  const std::string broken = "{\"profilelist\": [{\"profilename\": \"Game\"";
+  Spit(folder_ + "ProfileList.ini", broken);
+  Open(2);
+  EXPECT_EQ(Names(), std::vector<std::string>{"profile1"});
+  EXPECT_EQ(list_.GetSelectedIndex(), 0);
+  int kept = 0;
+  for (const auto& [name, text] : FolderFiles(folder_)) {
+    if (name.rfind("ProfileList.ini.invalid-", 0) != 0) continue;
+    ++kept;
+    EXPECT_EQ(text, broken);
+  }
+  EXPECT_EQ(kept, 1);
+  EXPECT_TRUE(fs::exists(oldDoc)) << "the documents of the old list are not deleted";
+  ASSERT_EQ(notices.texts.size(), 1u);
+  EXPECT_NE(notices.texts[0].find("ProfileList.ini.invalid-"), std::string::npos) << notices.texts[0];
+}
+
+TEST_F(ProfileListTest, SharedIdGivesTheLaterEntryACopyOfTheDocument) {
+  Spit(folder_ + "same.Json",
+       "{\"profilename\": \"b\", \"profileUUID\": \"same\", \"Device\": [{\"DPIStages\": {\"Stage\": 7}}]}");
+  Spit(folder_ + "ProfileList.ini",
+       "{\"profilelist\": [{\"profilename\": \"b\", \"profileUUID\": \"same\"},"
+       " {\"profilename\": \"c\", \"profileUUID\": \"same\"}], \"profileselect\": 1}");
+  Open(2);
+  auto entries = list_.ReadEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].uuid, "same");
+  ASSERT_NE(entries[1].uuid, "same");
+  Json::Value copy = Doc(1);
+  EXPECT_EQ(copy["Device"][0]["DPIStages"]["Stage"].asInt(), 7);
+  EXPECT_EQ(copy["profilename"].asString(), "c");
+  EXPECT_EQ(copy["profileUUID"].asString(), entries[1].uuid);
+  EXPECT_EQ(Doc(0)["profilename"].asString(), "b");
+  EXPECT_EQ(list_.GetSelectedUUID(), entries[1].uuid);
+  // The two are separate profiles now: deleting the first keeps the second's settings.
+  ASSERT_TRUE(list_.DeleteProfileAt(0));
+  EXPECT_FALSE(fs::exists(folder_ + "same.Json"));
+  EXPECT_EQ(Doc(0)["Device"][0]["DPIStages"]["Stage"].asInt(), 7);
+}
+
+TEST_F(ProfileListTest, UnreadableProfileDocumentIsNeitherReplacedNorCopied) {
+  test::NoticeCatcher notices;
+  const std::string doc = list_.GetProfilePathAt(0);
+  fs::remove(doc);
+  test::MakeIoErrorFile(doc);
+  const std::string out = root_ + "/out.json";
+  EXPECT_FALSE(list_.ResetProfileAt(0));
+  EXPECT_EQ(list_.CopyProfileAt(0), -1);
+  EXPECT_FALSE(list_.ExportProfileAt(0, out));
+  EXPECT_FALSE(fs::exists(out));
+  // The name lives in the list; the document keeps its old one rather than being replaced.
+  EXPECT_EQ(list_.RenameProfileAt(0, "Work"), CProfileList::kRenameDone);
+  EXPECT_EQ(Names(), std::vector<std::string>{"Work"});
+  EXPECT_EQ(test::LinkTarget(doc), "/proc/self/mem");
+  EXPECT_EQ(notices.texts.size(), 1u);
+
+  // Invalid instead: a reset keeps it aside and writes the defaults.
+  fs::remove(doc);
+  Spit(doc, "{oops");
+  ASSERT_TRUE(list_.ResetProfileAt(0));
+  EXPECT_EQ(Doc(0)["Device"][0]["DPIStages"]["Stage"].asInt(), 3);
+  EXPECT_EQ(Doc(0)["profilename"].asString(), "Work");
+  int kept = 0;
+  for (const auto& [name, text] : FolderFiles(folder_))
+    if (name.find(".Json.invalid-") != std::string::npos) kept += text == "{oops";
+  EXPECT_EQ(kept, 1);
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CtlCommand.h"
+#include "CtlSupport.h"
 #include "base/DeviceKinds.h"
 #include "platform/Paths.h"
 #include "profile/BasicProfiledata.h"
@@ -36,7 +38,8 @@ void Need(const std::vector<std::string>& args, size_t min, size_t max, const ch
 }
 
 // A profile list over the device's folder. The folder is created only by Open, so that input
-// refused before then leaves the disk untouched.
+// refused before then leaves the disk untouched. A list that exists but cannot be read fails
+// every command at once (exit 1) and is left as it is.
 class Session {
  public:
   explicit Session(const DeviceFolder& device) : device_(device) {
@@ -44,6 +47,10 @@ class Session {
     defaultPath_ = orlo::paths::DefaultDocumentPath(device.kind);
     list_.SetDeviceKind(device.kind);
     list_.SetPaths(folder_, defaultPath_);
+    orlo::CJsonFile::ReadResult read = orlo::CJsonFile().Read(list_.ListPath());
+    if (read.status == orlo::CJsonFile::ReadStatus::kUnreadable)
+      throw CommandFailure{"cannot read '" + list_.ListPath() + "' (" + std::strerror(read.error) +
+                           "); it is left as it is"};
   }
 
   // The names as the list will show them once opened: a missing or empty list opens as the one
@@ -68,7 +75,7 @@ class Session {
 
   orlo::CProfileList& Open() {
     if (!orlo::paths::EnsureFolder(folder_)) throw UsageError{"cannot create " + folder_};
-    list_.Init();
+    if (!list_.Init()) throw CommandFailure{"the " + device_.word + " profile list could not be opened"};
     return list_;
   }
   orlo::CProfileList& List() { return list_; }
@@ -236,7 +243,9 @@ const CtlCommand kProfile{{
     "  orloctl profile export DEVICE FILE [NAME]  — write the selected or named profile to FILE\n"
     "  orloctl profile import DEVICE FILE         — add the profile document FILE under its file name\n"
     "  Profiles live in $XDG_DATA_HOME/Tavrin ORLO/<mouse|keyboard|MousePad|HD>/; names match ignoring case.\n",
-    Run}};
+    [](const GlobalOptions& options, const std::vector<std::string>& args) {
+      return Guarded([&] { return Run(options, args); });
+    }}};
 
 }  // namespace
 }  // namespace orloctl
