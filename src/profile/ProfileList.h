@@ -136,7 +136,6 @@ class CProfileList {
   // may not be written (it cannot be read or locked).
   bool ReadListForUpdate(const CFileLock& lock, Json::Value& list) const;
   bool WriteList(const Json::Value& list) const;
-  std::string DocumentPath(const std::string& id) const { return folder_ + id + ".Json"; }
   // Writes a new profile's document before the list names it; false when it could not be.
   bool WriteNewDocument(const std::string& id, Json::Value doc, const std::string& name) const;
   Json::Value ReadDefaultDocument() const;
