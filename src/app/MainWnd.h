@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/AudioCaptureProcess.h"
+#include "app/AuxWindows.h"
 #include "app/AudioInbox.h"
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
@@ -53,6 +54,7 @@ enum MainWindowTimer : int {
 struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file
+  AuxWindowsOptions aux;        // settings, about and skin windows (empty: the defaults)
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -100,6 +102,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   const CLanguageSetting& Language() const { return language_; }
   bool WindowInitDone() const { return initDone_; }
   bool ShownOnce() const { return shownOnce_; }
+  CAuxWindows& Aux() const { return *aux_; }
 
  Q_SIGNALS:
   // Emitted after the layout step, and after BringToFront.
@@ -143,6 +146,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // Notifications of the pages' controls become device operations here.
   std::unique_ptr<CWindowRouterHost> routerHost_;
   std::unique_ptr<CRouter> router_;
+  std::unique_ptr<CAuxWindows> aux_;
 
   QWidget* closeBtn_ = nullptr;
   QWidget* maxBtn_ = nullptr;
