@@ -23,7 +23,7 @@ CUpdateRowUI::CUpdateRowUI(QWidget* parent) : QWidget(parent) {
   setObjectName("device_update_list_item");
   setFixedHeight(50);
   setAttribute(Qt::WA_StyledBackground, true);
-  setStyleSheet("#device_update_list_item { background: #26282C; border-radius: 6px; }"
+  setStyleSheet("#device_update_list_item { background: #2E3035; border-radius: 6px; }"
                 "#check_name_select { color: #E6E7E9; }"
                 "#check_name_select:disabled { color: #666666; }"
                 "#OldRev, #update_progress_value { color: #9A9EA6; }"

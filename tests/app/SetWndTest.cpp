@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "DocShot.h"
 #include "app/Application.h"
 #include "app/AuxWindows.h"
 #include "app/IDeviceManager.h"
@@ -25,12 +26,6 @@
 
 namespace orlo {
 namespace {
-
-// Saves a picture of a window for the documentation when ORLO_SCREENSHOT_DIR is set.
-void MaybeSaveShot(QWidget* window, const char* name) {
-  const QByteArray dir = qgetenv("ORLO_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) window->grab().save(QString::fromUtf8(dir) + "/" + name, "PNG");
-}
 
 QString Text(ui::CWindowUI* w, const char* name) {
   QWidget* c = w->FindControl(name);

@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 
+#include "DocShot.h"
 #include "app/Application.h"
 #include "app/AuxWindows.h"
 #include "app/IDeviceManager.h"
@@ -18,11 +19,6 @@
 
 namespace orlo {
 namespace {
-
-void MaybeSaveShot(QWidget* window, const char* name) {
-  const QByteArray dir = qgetenv("ORLO_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) window->grab().save(QString::fromUtf8(dir) + "/" + name, "PNG");
-}
 
 QString Skin(const char* relative) {
   return QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile(relative));
@@ -172,6 +168,13 @@ TEST_F(AboutTest, AboutWindowShowsVersionLicenceAndFoldersInTheChosenLanguage) {
   ASSERT_NE(main->Aux().Skin(), nullptr);
   EXPECT_TRUE(main->Aux().Skin()->isVisible());
   main->SwitchLanguage(1);
+  // The popup's choice reaches the main window's own background.
+  main->Aux().Skin()->FindControl<QAbstractButton>("skin_image_btn_1")->click();
+  EXPECT_EQ(main->Aux().Background()->Shown(), Skin("image/skin/skin_1.png"));
+  EXPECT_TRUE(main->Root()->styleSheet().contains("skin_1.png"));
+  main->Aux().Skin()->hide();
+  main->resize(1000, 640);
+  MaybeSaveShot(main, "main-window-skin.png");
 }
 
 }  // namespace
