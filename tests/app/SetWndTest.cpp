@@ -40,15 +40,8 @@ void Click(ui::CWindowUI* w, const char* name) {
   b->click();
 }
 
-class CountingDevices : public IDeviceManager {
+class CountingDevices : public CEmptyDeviceManager {
  public:
-  void Initialise() override {}
-  void ScanPass(IUiDispatcher&, const CStopEvent&) override {}
-  int LinkedDeviceCount() const override { return 0; }
-  ILightTarget* SelectedLightTarget() override { return nullptr; }
-  void SetLightControl(int) override {}
-  void SetWindowActive(bool) override {}
-  void SetWindowHidden(bool) override {}
   void RefreshTexts() override { ++*refreshes; }
   int* refreshes = nullptr;
 };
@@ -236,6 +229,37 @@ TEST_F(SetWndTest, NoConnectionEndsInTheFailureStateWithNothingOffered) {
   EXPECT_EQ(server.bodies.size(), 2u);
 }
 
+TEST_F(SetWndTest, EverythingUpToDateShowsTheDateAndClearsTheMainWindowsMark) {
+  server.Release();
+  {
+    QFile stored(dir.filePath("updatetime.config"));
+    ASSERT_TRUE(stored.open(QIODevice::WriteOnly));
+    stored.write(R"({"updatelasttime": {"value": "2020-1-2"}})");
+  }
+  OpenSettings();
+  QSignalSpy finished(window, &CSetWnd::CheckFinished);
+  Click(window, "set_update_tab");
+  // Checking shows nothing of the stored date yet.
+  EXPECT_EQ(Text(window, "Update_Status_text"), "Checking for updates…");
+  ASSERT_TRUE(finished.wait(5000));
+  // Both answered, the mouse's at its own version now.
+  EXPECT_EQ(finished.at(0).at(0).toInt(), 1);
+  window->OnUpdaterMessage(1, 0);  // no row is being updated: nothing changes
+  EXPECT_EQ(RowText(0, "update_status_text"), "Update available");
+  window->RowWidgets()[0]->Check()->setChecked(true);
+  Click(window, "update_fw_and_ap");
+  Click(window, "update_OK_btn");
+  ASSERT_TRUE(toMain.empty());
+  // The updater installs the package: the row takes the new version, nothing newer is left.
+  window->OnUpdaterMessage(1, 0);
+  EXPECT_EQ(RowText(0, "OldRev"), "V106");
+  EXPECT_FALSE(RowShows(0, "updateRev"));
+  EXPECT_EQ(RowText(0, "update_status_text"), "Up to date");
+  EXPECT_TRUE(Text(window, "Update_Status_text").startsWith("Everything is up to date. Last checked: "));
+  EXPECT_FALSE(Text(window, "Update_Status_text").endsWith("2020-1-2"));  // the check just made
+  EXPECT_EQ(toMain, (std::vector<Message>{{3094, 0, 0}}));
+}
+
 TEST_F(SetWndTest, ClosingDuringACheckStopsItWithoutWaitingForTheServer) {
   OpenSettings();
   Click(window, "set_update_tab");
@@ -282,7 +306,7 @@ TEST_F(SettingsInMainWindowTest, LanguageChoiceSwitchesTheOpenTextsAndIsKeptForT
   Open();
   // No stored language: Simplified Chinese, the first of the list.
   EXPECT_EQ(main->LanguageIndex(), 0);
-  main->OnPrivateMessage(kMsgOpenSettings, 0, 0);
+  Click(main, "setbtn");  // the caption's settings button
   CSetWnd* settings = main->Aux().Settings();
   ASSERT_NE(settings, nullptr);
   EXPECT_TRUE(settings->isVisible());
