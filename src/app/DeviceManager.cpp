@@ -21,6 +21,7 @@
 #include "ui/ControlFactory.h"
 #include "ui/DialogBuilder.h"
 #include "ui/WindowUI.h"
+#include "update/UpdateRows.h"
 
 namespace orlo {
 
@@ -614,6 +615,20 @@ void CDeviceManager::SetWindowHidden(bool hidden) {
   windowHidden_ = hidden;
   for (auto& r : records_)
     if (r->tab) r->tab->SetWindowShown(!hidden);
+}
+
+void CDeviceManager::RefreshTexts() {
+  // The pages fill these texts from the driver's model; they refill them in the new language.
+  for (auto& r : records_) {
+    if (!r->page || !r->device) continue;
+    r->page->OnCataloguesLoaded();
+    r->page->OnProfileStateChanged();
+    r->page->OnKeyAssignmentsChanged();
+  }
+}
+
+std::vector<uint32_t> CDeviceManager::FirmwareVersions() const {
+  return update::WiredFirmwareVersions(Backend());
 }
 
 bool CDeviceManager::OnSimCommand(const std::string& text) {

@@ -56,6 +56,8 @@ class CDeviceManager : public IDeviceManager {
   void SetLightControl(int state) override;
   void SetWindowActive(bool active) override;
   void SetWindowHidden(bool hidden) override;
+  void RefreshTexts() override;
+  std::vector<uint32_t> FirmwareVersions() const override;
   void OnWindowMessage(uint32_t message, int64_t wParam, int64_t lParam) override;
   bool OnSimCommand(const std::string& command) override;
   CTessaroUSBDevice* SelectedDevice() const override;

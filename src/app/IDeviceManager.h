@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -78,6 +79,10 @@ class IDeviceManager {
   virtual void SetWindowActive(bool active) = 0;
   // The main window was shown (false) or hidden (true).
   virtual void SetWindowHidden(bool hidden) = 0;
+  // The interface language changed: the pages refill the texts they put together themselves.
+  virtual void RefreshTexts() {}
+  // The firmware version of each tab's device for the update check, 0 where none (any thread).
+  virtual std::vector<uint32_t> FirmwareVersions() const { return {}; }
 };
 
 // A device manager without slots: a scan pass finds nothing. The window's stand-in when it is

@@ -37,8 +37,9 @@
 #include "ui/DpiManager.h"
 #include "ui/FontTable.h"
 #include "ui/LanguageStore.h"
-#include "ui/MsgWnd.h"
 #include "ui/ResourceManager.h"
+#include "update/UpdateRows.h"
+#include "update/UpdateSettings.h"
 
 namespace orlo {
 
@@ -100,6 +101,16 @@ void CMainWnd::InitWindow() {
   setWindowIcon(icon);
   if (bus_) bus_->Publish(bus::kInstanceName);
   CreateTray();
+  AuxWindowsOptions aux = options_.aux;
+  if (!aux.settings.toMain) {
+    aux.settings.toMain = [this](uint32_t message, int64_t w, int64_t l) { OnPrivateMessage(message, w, l); };
+  }
+  if (!aux.settings.rows) {
+    // Runs on the settings window's check thread.
+    aux.settings.rows = [this] { return update::MakeUpdateRows(devices_->FirmwareVersions(), update::ApplicationVersion()); };
+  }
+  aux_ = std::make_unique<CAuxWindows>(this, std::move(aux));
+  aux_->AttachSkin(Root());
 }
 
 QWidget* CMainWnd::CreateControl(const std::string& /*className*/, QWidget* /*parent*/) {
@@ -274,7 +285,7 @@ void CMainWnd::OnCaption(int which) {
     case Caption::kMaximize: showMaximized(); break;
     case Caption::kRestore: showNormal(); break;
     case Caption::kSettings: OnPrivateMessage(kMsgOpenSettings, 0, 0); break;
-    case Caption::kSkin: break;  // no skin window yet
+    case Caption::kSkin: aux_->OpenSkin(skinBtn_); break;
   }
 }
 
@@ -283,7 +294,7 @@ void CMainWnd::OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam) 
   if (id == m.instance) {
     BringToFront();
   } else if (id == m.updateStatus) {
-    // Goes to the settings window while it is open; it comes with the update service.
+    if (aux_) aux_->OnUpdaterMessage(wParam, lParam);
   } else if (id == m.lightControlSet) {
     light_.OnSetMessage(wParam, lParam);
   } else if (id == m.divuRudoReport) {
@@ -332,7 +343,7 @@ void CMainWnd::OnPrivateMessage(uint32_t message, int64_t wParam, int64_t lParam
       if (setBtn_) setBtn_->setProperty("foreimage", QString());
       break;
     case kMsgOpenSettings:
-      DebugLine("settings window: not available in this build");
+      if (aux_) aux_->OpenSettings(languageIndex_);
       break;
     case 1224:
       DebugLine("1224");
@@ -348,8 +359,7 @@ void CMainWnd::OnMenuCommand(const std::string& item) {
   } else if (item == "setwnd_menu") {
     OnPrivateMessage(kMsgOpenSettings, 0, 0);
   } else if (item == "about_menu") {
-    ui::CMsgWnd::ShowMessageBox(this, ui::TextOf("about_title_text"), "about_text", dpi_, true,
-                                ui::CMsgWnd::kConfirmOnly);
+    if (aux_) aux_->OpenAbout();
   }
 }
 
@@ -466,6 +476,9 @@ void CMainWnd::SwitchLanguage(int index, bool remember) {
     store.ReloadText();
     if (remember) language_.WriteValue(entry->id);
   }
+  // Texts put together in code (not from a text id) are refilled by their owners.
+  devices_->RefreshTexts();
+  if (aux_) aux_->OnLanguageChanged(index);
   SetLightButtonText(light_.State());
   update();
 }
@@ -522,7 +535,7 @@ void CMainWnd::MaybeTakeScreenshot() {
 
 void CMainWnd::Exit() {
   if (destroyed_) return;
-  // The auxiliary windows (settings, music, about) are children and close with this one.
+  if (aux_) aux_->CloseAll();
   OnDestroy();
   QWidget::close();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/AudioCaptureProcess.h"
+#include "app/AuxWindows.h"
 #include "app/AudioInbox.h"
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
@@ -54,6 +55,7 @@ struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file
   std::string systemLocale;    // empty: the system's ("zh_CN", "en_US", "C" ...)
+  AuxWindowsOptions aux;        // settings, about and skin windows (empty: the defaults)
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -106,6 +108,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   bool ShownOnce() const { return shownOnce_; }
   // The notice OnAccessDenied showed, while it is open.
   QWidget* AccessNotice() const { return accessNotice_; }
+  CAuxWindows& Aux() const { return *aux_; }
 
  Q_SIGNALS:
   // Emitted after the layout step, and after BringToFront.
@@ -149,6 +152,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // Notifications of the pages' controls become device operations here.
   std::unique_ptr<CWindowRouterHost> routerHost_;
   std::unique_ptr<CRouter> router_;
+  std::unique_ptr<CAuxWindows> aux_;
 
   QWidget* closeBtn_ = nullptr;
   QWidget* maxBtn_ = nullptr;
