@@ -37,6 +37,7 @@
 #include "ui/DpiManager.h"
 #include "ui/FontTable.h"
 #include "ui/LanguageStore.h"
+#include "ui/MsgWnd.h"
 #include "ui/ResourceManager.h"
 #include "update/UpdateRows.h"
 #include "update/UpdateSettings.h"

@@ -35,6 +35,7 @@ TEST(LanguageRefreshTest, SettingsLanguageChoiceRelistsTheMousePagesLogoTip) {
   devices.backend = sim::MakeSimBackend("mouse", o);
   MainWindowOptions options;
   options.languageIniPath = dir.filePath("config/settings.ini").toStdString();
+  options.systemLocale = "zh_CN";  // a first start in Chinese
   options.aux.skinIniPath = dir.filePath("data/main.ini").toStdString();
   std::unique_ptr<CMainWnd> window(CreateMainWindow(endpoint.get(), std::make_unique<CDeviceManager>(devices), options));
   ASSERT_NE(window, nullptr);

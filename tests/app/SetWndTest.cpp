@@ -288,6 +288,8 @@ class SettingsInMainWindowTest : public ::testing::Test {
   void Open() {
     MainWindowOptions options;
     options.languageIniPath = dir.filePath("config/settings.ini").toStdString();
+  options.systemLocale = "zh_CN";  // a first start in Chinese
+    options.systemLocale = "zh_CN";  // a first start in Chinese
     options.aux.skinIniPath = dir.filePath("data/main.ini").toStdString();
     auto devices = std::make_unique<CountingDevices>();
     devices->refreshes = &refreshes;
