@@ -13,6 +13,7 @@
 #include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
 #include "device/link/DeviceLink.h"
+#include "device/link/DeviceSession.h"
 
 namespace orloctl {
 namespace {
@@ -35,26 +36,16 @@ bool IsReadCode(unsigned long code) {
          code == orlo::kCmdReadKeyByteTable;
 }
 
-// A link on DEVICE's command interface, opened and in the mode of its connection.
-std::unique_ptr<CDeviceLink> OpenDevice(const GlobalOptions& options, const std::string& device,
-                                        int* slotOut = nullptr) {
+// A session on DEVICE's command interface, connected in the mode of its connection.
+std::unique_ptr<orlo::CDeviceSession> OpenDevice(const GlobalOptions& options, const std::string& device) {
   auto backend = SelectBackend(options);
   auto slots = Scan(backend);
-  const int slot = ResolveDevice(slots, device);
-  const InterfaceEntry& entry = slots[slot];
-  auto link = std::make_unique<CDeviceLink>(backend);
-  const bool receiver =
-      entry.kind == orlo::kKindMouseReceiver || entry.kind == orlo::kKindKeyboardReceiver;
-  // Mousepad and headset keep the link's initial state (24-byte chunks, wired channel).
-  if (orlo::FoldKind(entry.kind) == orlo::kKindMouse || orlo::FoldKind(entry.kind) == orlo::kKindKeyboard)
-    link->SetMode(receiver ? CDeviceLink::kReceiverModeValue : 1);
-  if (!link->OpenChannel(receiver, entry.devicePath))
-    throw CommandFailure{device + ": cannot open " + entry.devicePath};
-  link->SetOpen(true);
+  const InterfaceEntry& entry = slots[ResolveDevice(slots, device)];
+  auto session = std::make_unique<orlo::CDeviceSession>(backend);
+  if (session->Connect(entry) != 1) throw CommandFailure{device + ": cannot open " + entry.devicePath};
   // Receiver mode: nothing is sent unless the device answers through the receiver.
-  if (!link->ReceiverGuard()) throw CommandFailure{device + ": the receiver cannot reach the device"};
-  if (slotOut) *slotOut = slot;
-  return link;
+  if (!session->Link().ReceiverGuard()) throw CommandFailure{device + ": the receiver cannot reach the device"};
+  return session;
 }
 
 void CheckResult(const std::string& device, int result) {
@@ -82,9 +73,9 @@ int RunList(const GlobalOptions& options, const std::vector<std::string>& args) 
 int RunInfo(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError{"usage: info DEVICE"};
   return Guarded([&] {
-    auto link = OpenDevice(options, args[1]);
+    auto session = OpenDevice(options, args[1]);
     orlo::DeviceInfo info;
-    CheckResult(args[1], link->ReadDeviceInfo(info));
+    CheckResult(args[1], session->Link().ReadDeviceInfo(info));
     PrintHex(info.bytes.data(), info.bytes.size());
     return 0;
   });
@@ -114,9 +105,9 @@ int RunRaw(const GlobalOptions& options, const std::vector<std::string>& args) {
       throw UsageError{"length " + args[4] + " is outside 1 to " + std::to_string(kMaxRawLength)};
     CheckOffsetRange(offset, length);
     return Guarded([&] {
-      auto link = OpenDevice(options, device);
+      auto session = OpenDevice(options, device);
       std::vector<uint8_t> buffer(length);
-      CheckResult(device, link->ChunkedRead(static_cast<uint8_t>(code), buffer.data(), buffer.size(),
+      CheckResult(device, session->Link().ChunkedRead(static_cast<uint8_t>(code), buffer.data(), buffer.size(),
                                             static_cast<uint32_t>(offset)));
       PrintHex(buffer.data(), buffer.size());
       return 0;
@@ -131,8 +122,8 @@ int RunRaw(const GlobalOptions& options, const std::vector<std::string>& args) {
       throw UsageError{"data of " + std::to_string(data.size()) + " bytes is above " + std::to_string(kMaxRawLength)};
     CheckOffsetRange(offset, data.size());
     return Guarded([&] {
-      auto link = OpenDevice(options, device);
-      const int result = link->ChunkedWrite(static_cast<uint8_t>(code), data.data(), data.size(),
+      auto session = OpenDevice(options, device);
+      const int result = session->Link().ChunkedWrite(static_cast<uint8_t>(code), data.data(), data.size(),
                                             static_cast<uint32_t>(offset));
       CheckResult(device, result);
       std::printf("%d (%s)\n", result, orlo::LinkResultText(result));
