@@ -76,5 +76,59 @@ TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
   EXPECT_EQ(LitButtons(), 0);
 }
 
+TEST_F(MousePageIdleTest, LightThreadNoticesPaintThePictureOneFrameAtATime) {
+  OpenPage();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({255, 0, 0}, 4);
+  // No timer asks for painting: the notice alone brings the picture up to date.
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() == CMousePageUI::kLights; }, 5000));
+  EXPECT_FALSE(page_->LedPaintPending());
+
+  // A burst of notices right after a frame is one request, painted when the frame gap is over,
+  // with the state of that moment.
+  mouse_->ledState().Fill({0, 255, 0}, 4);
+  page_->OnLedsChanged();
+  page_->OnLedsChanged();
+  EXPECT_TRUE(page_->LedPaintPending());
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->LedPaintPending(); }, 5000));
+  EXPECT_EQ(LitButtons(), 0);
+}
+
+TEST_F(MousePageIdleTest, TheLightThreadRestsWhileThePageIsHidden) {
+  OpenPage();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  ASSERT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() > 0; }, 5000));
+
+  // Hidden with its window (closed to the tray): the preview rests.
+  window_->hide();
+  EXPECT_FALSE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mouse_->Preview().Paused(); }, 5000));
+
+  // Shown again: the preview goes on and the picture follows it.
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  EXPECT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse_->Preview().Paused(); }, 5000));
+
+  // Minimised, the same; restored, it goes on.
+  window_->setWindowState(Qt::WindowMinimized);
+  EXPECT_FALSE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mouse_->Preview().Paused(); }, 5000));
+  window_->setWindowState(Qt::WindowNoState);
+  EXPECT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse_->Preview().Paused(); }, 5000));
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() == 0; }, 5000));
+}
+
 }  // namespace
 }  // namespace orlo
