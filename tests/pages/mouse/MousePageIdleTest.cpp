@@ -19,6 +19,13 @@ class MousePageIdleTest : public MousePageRig {
       if (page_->LightButton(i) != nullptr && page_->LightButton(i)->IsLightOn()) ++lit;
     return lit;
   }
+  // The page on screen, its light thread stopped so that the test sets the LEDs.
+  void OpenOnScreenStill() {
+    OpenPage();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    mouse_->StopLightThread();
+  }
   bool AnyLedLit() const {
     const CLedState& leds = mouse_->ledState();
     for (int i = 0; i < leds.Size(); ++i)
@@ -54,10 +61,7 @@ TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
 }
 
 TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
-  OpenPage();
-  window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  mouse_->StopLightThread();
+  OpenOnScreenStill();
   mouse_->ledState().Fill({255, 0, 0}, 4);
   QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
   page_->PaintLeds();
@@ -77,10 +81,7 @@ TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
 }
 
 TEST_F(MousePageIdleTest, LightThreadNoticesPaintThePictureOneFrameAtATime) {
-  OpenPage();
-  window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  mouse_->StopLightThread();
+  OpenOnScreenStill();
   mouse_->ledState().Fill({255, 0, 0}, 4);
   // No timer asks for painting: the notice alone brings the picture up to date.
   page_->OnLedsChanged();
