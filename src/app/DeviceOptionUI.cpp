@@ -210,8 +210,13 @@ void CDeviceOptionUI::ArmPresence(int ms) {
 void CDeviceOptionUI::SetWindowShown(bool shown) {
   if (windowShown_ == shown) return;
   windowShown_ = shown;
-  if (shown && contactMade_ && device_ && device_->link().IsOpen() && !TimerArmed(kTimerPaint))
+  if (shown && contactMade_ && PollsLeds() && device_->link().IsOpen() && !TimerArmed(kTimerPaint))
     ArmTimer(kTimerPaint, 5);
+}
+
+bool CDeviceOptionUI::PollsLeds() const {
+  // A page that paints on the light thread's notice needs no timer waking the window for it.
+  return device_ != nullptr && !(page_ && page_->PaintsOnLedChange());
 }
 
 void CDeviceOptionUI::SendReachability(int state) {
@@ -227,7 +232,7 @@ bool CDeviceOptionUI::OnControlTimer(int id) {
   switch (id) {
     case kTimerPaint: {
       // Painting an invisible window only costs wake-ups; SetWindowShown resumes it.
-      if (!windowShown_) break;
+      if (!windowShown_ || !PollsLeds()) break;
       if (page_) page_->PaintLeds();
       if (preview_ && IsSelected() && device->WindowActive()) preview_->update();
       if (device->link().IsOpen()) ArmTimer(kTimerPaint, device->IsReceiverConnection() ? 100 : 10);
@@ -283,7 +288,7 @@ void CDeviceOptionUI::AfterFirstContact(bool receiver, bool reachable) {
   if (receiver) SendReachability(1);
   reachRetries_ = 0;
   contactMade_ = true;
-  ArmTimer(kTimerPaint, 5);
+  if (PollsLeds()) ArmTimer(kTimerPaint, 5);
   if (device_->HasPowerIndicator() && device_->link().IsOpen()) ArmTimer(kTimerBattery, 50);
   if (receiver) ArmPresence(2000);
 }

@@ -84,7 +84,8 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   void StopTimers();
   int ReachRetries() const { return reachRetries_; }
 
-  // While the main window is hidden the LED painting pauses; it resumes when shown.
+  // While the main window is hidden the LED painting pauses; it resumes when shown. A page that
+  // paints on the light thread's notice (PaintsOnLedChange) gets no paint timer at all.
   void SetWindowShown(bool shown);
 
   void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
@@ -104,6 +105,7 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   void OnPresenceTimer();
   void AfterPresence(bool reachable);
   void SendReachability(int state);
+  bool PollsLeds() const;
   void OnSelectToggled(bool on);
 
   CTessaroUSBDevice* device_ = nullptr;

@@ -45,6 +45,9 @@
 namespace orlo {
 
 namespace {
+// Between two passes of the device scan: hot-plug is noticed within this and one pass.
+constexpr std::chrono::milliseconds kScanPeriod{200};
+
 QString SkinFile(const std::string& relative) {
   return QString::fromStdString(ui::CResourceManager::GetInstance().ResolveFile(relative));
 }
@@ -205,7 +208,7 @@ void CMainWnd::WindowInit() {
   workers_.Start(CWorkerRecords::kScanRecord, [this](const CStopEvent& stop) {
     bool firstPass = true;
     for (;;) {
-      if (stop.WaitFor(std::chrono::milliseconds(1))) {
+      if (stop.IsSet()) {
         DebugLine("抓取设备线程设定退出");
         return;
       }
@@ -215,7 +218,8 @@ void CMainWnd::WindowInit() {
         const uint32_t instance = bus::Messages().instance;
         handoff_.Post([this, instance] { OnRegisteredMessage(instance, 0, 0); });
       }
-      if (stop.WaitFor(std::chrono::milliseconds(100))) {
+      // One wake-up per pass: a device plugged in is noticed within a pass and a scan period.
+      if (stop.WaitFor(kScanPeriod)) {
         DebugLine("抓取设备线程设定退出");
         return;
       }

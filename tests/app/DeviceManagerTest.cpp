@@ -225,6 +225,35 @@ TEST_F(DeviceManagerTest, ReceiverWithMouseAsleepKeepsTabHiddenUntilAProbeAnswer
   EXPECT_TRUE(MouseTab()->IsVisible());
 }
 
+// A page that paints its LEDs on the light thread's notice.
+class SelfPaintingPage : public CDevicePageUI {
+ public:
+  using CDevicePageUI::CDevicePageUI;
+  bool PaintsOnLedChange() const override { return true; }
+};
+
+TEST_F(DeviceManagerTest, APageThatPaintsOnNoticeGetsNoPaintTimer) {
+  CDevicePageUI::RegisterPage<SelfPaintingPage>("CSelfPaintingPageUI");
+  QFile f(QString::fromStdString(pageFile));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  QTextStream(&f) << "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>Page</class>"
+                     "<widget class=\"CSelfPaintingPageUI\" name=\"page\"/></ui>";
+  f.close();
+  Start("mouse");
+  Scan();
+  ASSERT_NE(MouseTab(), nullptr);
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  EXPECT_FALSE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+  manager->SetWindowHidden(true);
+  manager->SetWindowHidden(false);
+  EXPECT_FALSE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+  // A timer armed from elsewhere stops at its first tick instead of polling on.
+  MouseTab()->ArmTimer(CDeviceOptionUI::kTimerPaint, 5);
+  Fire(CDeviceOptionUI::kTimerPaint);
+  EXPECT_FALSE(MouseTab()->TimerArmed(CDeviceOptionUI::kTimerPaint));
+}
+
 TEST_F(DeviceManagerTest, CableMovesTheReceiverDeviceToWiredAndBackWithOneTab) {
   Start("mouse,mouse-receiver");
   sim->Unplug("mouse");

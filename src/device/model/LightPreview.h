@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -96,6 +97,17 @@ class CLightPreview {
   // Custom effect steps and their player position (shared with the light thread).
   CustomEffectSteps& CustomSteps() { return customSteps_; }
 
+  // ---- on screen or not ------------------------------------------------------------------
+  // Whether anything shows the preview (the device's page on screen). While nothing does, the
+  // light thread of a preview that only feeds the picture steps nothing and sleeps without a
+  // wake-up until it is shown again or stopped; shown again, it goes on from where it was.
+  void SetShown(bool shown);
+  bool Shown() const { return shown_.load(); }
+  // A preview whose frames the host sends to the device's lights never pauses.
+  virtual bool FeedsDevice() const { return false; }
+  // The light thread sleeps because nothing shows the preview.
+  bool Paused() const { return paused_.load(); }
+
   // ---- the light thread -------------------------------------------------------------------
   // player: the custom effect player for modes without a step (may be null).
   void Start(CCustomEffectPlayer* player, const char* exitTrace);
@@ -118,6 +130,8 @@ class CLightPreview {
 
  private:
   void Loop(const CStopEvent& stop, CCustomEffectPlayer* player, const char* exitTrace);
+  // Sleeps while nothing shows the preview; true when the thread is to stop.
+  bool WaitWhileHidden(const CStopEvent& stop);
 
   Hooks hooks_;
   mutable std::mutex effectLock_;
@@ -130,6 +144,11 @@ class CLightPreview {
   CustomEffectSteps customSteps_;
   CWorkerThread thread_;
   std::atomic<uint64_t> passes_{0};
+  // Shown or not: written under showLock_ so that a sleeping thread cannot miss the change.
+  std::atomic<bool> shown_{true};
+  std::atomic<bool> paused_{false};
+  std::mutex showLock_;
+  std::condition_variable showChanged_;
   // Blink timing of StepBlink / StepColourBlink (light thread only).
   std::chrono::steady_clock::time_point lastBlinkToggle_{};
   bool blinkOn_ = false;

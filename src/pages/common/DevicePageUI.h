@@ -56,6 +56,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   virtual void ApplyProfileToPage() {}
   // Copies the driver's LED state into the visible light buttons.
   virtual void PaintLeds() {}
+  // The page paints its LEDs when the light thread reports a change; its tab need not poll.
+  virtual bool PaintsOnLedChange() const { return false; }
   // Relabels the key buttons and refills the key information list.
   virtual void ShowKeyAssignments() {}
   virtual void SelectKey(int /*index*/) {}

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -400,14 +402,73 @@ void CMousePageUI::PaintLeds() {
   for (int i = 0; i < n; ++i) PaintButton(lights_[i], leds.GetWord(i));
 }
 
+void CMousePageUI::OnLedsChanged() {
+  if (ledPaintQueued_.exchange(true)) return;  // the waiting request paints this change too
+  PostToUiThread([this] { ScheduleLedPaint(); });
+}
+
+void CMousePageUI::ScheduleLedPaint() {
+  if (!IsOnScreen()) {
+    // Shown again, the page paints what is current then.
+    ledsStale_ = true;
+    ledPaintQueued_ = false;
+    return;
+  }
+  const auto since = std::chrono::steady_clock::now() - lastLedPaint_;
+  if (ledsStale_ || since >= kMinLedPaintGap) {
+    PaintLedFrame();
+    return;
+  }
+  if (ledFrame_ == nullptr) {
+    ledFrame_ = new QTimer(this);
+    ledFrame_->setSingleShot(true);
+    ledFrame_->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire early and miss the gap
+    connect(ledFrame_, &QTimer::timeout, this, [this] { PaintLedFrame(); });
+  }
+  const auto rest = std::chrono::ceil<std::chrono::milliseconds>(kMinLedPaintGap - since);
+  ledFrame_->start(rest);
+}
+
+void CMousePageUI::PaintLedFrame() {
+  // Taken back before the LEDs are read: a step after this point asks for the next frame.
+  ledPaintQueued_ = false;
+  ledsStale_ = true;  // the frame is due: no second gap check
+  PaintLeds();
+}
+
+void CMousePageUI::ShowPreview(bool shown) {
+  if (CTessaroMouseDevice* m = Mouse()) m->Preview().SetShown(shown);
+}
+
 bool CMousePageUI::IsOnScreen() const {
   if (!isVisible()) return false;
   const QWidget* top = window();
   return top == nullptr || !top->isMinimized();
 }
 
+void CMousePageUI::hideEvent(QHideEvent* event) {
+  CDevicePageUI::hideEvent(event);
+  // Hidden with its window (the tray) or behind another device's page: nothing shows the LEDs.
+  if (!isVisible()) ShowPreview(false);
+}
+
+bool CMousePageUI::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && watched == window() && isVisible()) {
+    // Minimised, the picture shows nothing; restored, it shows the current state at once.
+    const bool onScreen = IsOnScreen();
+    ShowPreview(onScreen);
+    if (onScreen) {
+      ledsStale_ = true;
+      PaintLeds();
+    }
+  }
+  return CDevicePageUI::eventFilter(watched, event);
+}
+
 void CMousePageUI::showEvent(QShowEvent* event) {
   CDevicePageUI::showEvent(event);
+  if (QWidget* top = window(); top != this) top->installEventFilter(this);
+  ShowPreview(true);
   // The LEDs moved on while the page was away.
   ledsStale_ = true;
   PaintLeds();

@@ -7,6 +7,7 @@
 // Every change made from code is muted, so that filling the page never routes back into the
 // driver as if the user had changed it.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ class QAbstractButton;
 class QStackedWidget;
 class QComboBox;
 class QIntValidator;
+class QTimer;
 
 namespace orlo {
 
@@ -37,8 +39,8 @@ class CMousePageUI : public CDevicePageUI {
   static constexpr int kRates = 5;
   static constexpr int kKeyButtons = 11;
   static constexpr int kLights = 15;
-  // The LED timer asks for painting every 10 ms on a wired device; the picture is repainted at
-  // most this often, which the eye cannot tell from every tick but costs a third of the time.
+  // The picture follows the light thread's steps, repainted at most this often (one frame): the
+  // eye cannot tell it from every step, and each repaint pass is most of the page's cost.
   static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
 
   explicit CMousePageUI(QWidget* parent = nullptr);
@@ -52,6 +54,12 @@ class CMousePageUI : public CDevicePageUI {
   void BuildPage() override;
   void ApplyProfileToPage() override;
   void PaintLeds() override;
+  bool PaintsOnLedChange() const override { return true; }
+  // Light thread: the LEDs changed. At most one request waits for the next frame; the UI thread
+  // paints the state of that moment.
+  void OnLedsChanged() override;
+  // A frame is waiting to be painted (for tests: the request was taken in).
+  bool LedPaintPending() const { return ledPaintQueued_.load(); }
   void ShowKeyAssignments() override;
   void SelectKey(int index) override;
   void ShowFunctionTab(int fPage, int kPage) override;
@@ -99,6 +107,9 @@ class CMousePageUI : public CDevicePageUI {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  // Watches the page's window for minimising and restoring.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void RegisterRoutes(CRouteTable& routes) override;
 
  private:
@@ -115,6 +126,13 @@ class CMousePageUI : public CDevicePageUI {
   bool IsOnScreen() const;
   std::chrono::steady_clock::time_point lastLedPaint_{};
   bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
+  std::atomic<bool> ledPaintQueued_{false};
+  QTimer* ledFrame_ = nullptr;  // single shot: the frame gap has passed
+  // UI thread: paints now or arms ledFrame_ for the rest of the gap.
+  void ScheduleLedPaint();
+  void PaintLedFrame();
+  // Tells the light thread whether the picture is on screen, so that it rests while it is not.
+  void ShowPreview(bool shown);
   void PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const;
 
   std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};

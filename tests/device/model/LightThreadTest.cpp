@@ -1,6 +1,7 @@
 // The light thread's cadence and the effects it paints.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -83,6 +84,61 @@ TEST_F(LightThreadTest, SynchronisationAndAClosedLinkPauseTheSteps) {
   // The stop event wakes the parked thread; a thread that kept sleeping would hang here.
   mouse.StopLightThread();
   EXPECT_FALSE(mouse.LightThreadRunning());
+}
+
+TEST_F(LightThreadTest, APreviewNothingShowsRestsUntilShownAgain) {
+  CTessaroMouseDevice mouse;
+  CRecordingObserver obs;
+  obs.keepLog = false;
+  mouse.SetObserver(&obs);
+  mouse.link().SetOpen(true);
+  mouse.SetLightEffect(Mode(20, 4));
+  mouse.StartLightThread();
+  ASSERT_TRUE(Eventually([&] { return obs.ledsChanged.load() >= 2; }));
+  EXPECT_FALSE(mouse.Preview().Paused());
+
+  // Off screen: the thread goes to rest and reports nothing more.
+  mouse.Preview().SetShown(false);
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Paused(); }));
+  const long rested = obs.ledsChanged.load();
+  const uint64_t passes = mouse.Preview().Passes();
+  // A mode change wakes a thread waiting for its step, not one at rest.
+  mouse.SetLightEffect(Mode(1, 4));
+  mouse.ledState().Fill({}, 0);
+  EXPECT_TRUE(mouse.Preview().Paused());
+
+  // Shown again, the steps go on at once; a missed wake-up would hang here.
+  mouse.Preview().SetShown(true);
+  ASSERT_TRUE(Eventually([&] { return obs.ledsChanged.load() > rested; }));
+  EXPECT_GT(mouse.Preview().Passes(), passes);
+  EXPECT_NE(mouse.ledState().Get(0).brightness, 0);  // spectrum at brightness 4 lights every LED
+
+  // Stopped while at rest: the stop wakes it, so it ends instead of being let go after the time-out.
+  mouse.Preview().SetShown(false);
+  ASSERT_TRUE(Eventually([&] { return mouse.Preview().Paused(); }));
+  mouse.StopLightThread();
+  EXPECT_FALSE(mouse.LightThreadRunning());
+}
+
+// A preview whose frames go to the device's lights.
+class StreamedPreview : public CLightPreview {
+ public:
+  StreamedPreview() : CLightPreview(4) {}
+  bool FeedsDevice() const override { return true; }
+};
+
+TEST_F(LightThreadTest, APreviewThatFeedsTheDeviceNeverRests) {
+  StreamedPreview preview;
+  std::atomic<long> changes{0};
+  preview.SetHooks({nullptr, nullptr, [&] { changes.fetch_add(1); }});
+  preview.SetEffect(Mode(1, 4));
+  preview.SetShown(false);
+  preview.Start(nullptr, nullptr);
+  const long before = changes.load();
+  ASSERT_TRUE(Eventually([&] { return changes.load() >= before + 3; }));
+  EXPECT_FALSE(preview.Paused());
+  preview.Stop();
+  EXPECT_FALSE(preview.Running());
 }
 
 TEST_F(LightThreadTest, RippleAndRainbowPaintTheColumnGroups) {

@@ -19,6 +19,13 @@ class MousePageIdleTest : public MousePageRig {
       if (page_->LightButton(i) != nullptr && page_->LightButton(i)->IsLightOn()) ++lit;
     return lit;
   }
+  // The page on screen, its light thread stopped so that the test sets the LEDs.
+  void OpenOnScreenStill() {
+    OpenPage();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    mouse_->StopLightThread();
+  }
   bool AnyLedLit() const {
     const CLedState& leds = mouse_->ledState();
     for (int i = 0; i < leds.Size(); ++i)
@@ -54,10 +61,7 @@ TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
 }
 
 TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
-  OpenPage();
-  window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  mouse_->StopLightThread();
+  OpenOnScreenStill();
   mouse_->ledState().Fill({255, 0, 0}, 4);
   QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
   page_->PaintLeds();
@@ -74,6 +78,57 @@ TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
   QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
   page_->PaintLeds();
   EXPECT_EQ(LitButtons(), 0);
+}
+
+TEST_F(MousePageIdleTest, LightThreadNoticesPaintThePictureOneFrameAtATime) {
+  OpenOnScreenStill();
+  mouse_->ledState().Fill({255, 0, 0}, 4);
+  // No timer asks for painting: the notice alone brings the picture up to date.
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() == CMousePageUI::kLights; }, 5000));
+  EXPECT_FALSE(page_->LedPaintPending());
+
+  // A burst of notices right after a frame is one request, painted when the frame gap is over,
+  // with the state of that moment.
+  mouse_->ledState().Fill({0, 255, 0}, 4);
+  page_->OnLedsChanged();
+  page_->OnLedsChanged();
+  EXPECT_TRUE(page_->LedPaintPending());
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->LedPaintPending(); }, 5000));
+  EXPECT_EQ(LitButtons(), 0);
+}
+
+TEST_F(MousePageIdleTest, TheLightThreadRestsWhileThePageIsHidden) {
+  OpenPage();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  ASSERT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() > 0; }, 5000));
+
+  // Hidden with its window (closed to the tray): the preview rests.
+  window_->hide();
+  EXPECT_FALSE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mouse_->Preview().Paused(); }, 5000));
+
+  // Shown again: the preview goes on and the picture follows it.
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  EXPECT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse_->Preview().Paused(); }, 5000));
+
+  // Minimised, the same; restored, it goes on.
+  window_->setWindowState(Qt::WindowMinimized);
+  EXPECT_FALSE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mouse_->Preview().Paused(); }, 5000));
+  window_->setWindowState(Qt::WindowNoState);
+  EXPECT_TRUE(mouse_->Preview().Shown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse_->Preview().Paused(); }, 5000));
+  mouse_->StopLightThread();
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() == 0; }, 5000));
 }
 
 }  // namespace
