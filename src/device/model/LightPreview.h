@@ -67,7 +67,7 @@ class CLightPreview {
     void (CLightPreview::*step)() = nullptr;
     int interval = 0;
   };
-  StepPlan PlanFor(int mode, int speed) const;
+  virtual StepPlan PlanFor(int mode, int speed) const;
   // The light thread counts one each time the tick moved by more than 1 ms while it checks every
   // millisecond: one count per 2 ms, so a step of N counts comes every 2N ms.
   static constexpr int kMsPerCount = 2;
