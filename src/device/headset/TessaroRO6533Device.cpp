@@ -58,8 +58,9 @@ bool CTessaroRO6533Device::StartAudioChip() {
   }
   // A headset without its sound card may find it on a later connection.
   if (!loaded && chipSource_) {
-    ChipChoice choice = chipSource_(SlotEntry());
-    SetAudioChip(std::move(choice.chip), std::move(choice.reason));
+    const InterfaceEntry& slot = SlotEntry();
+    auto [chip, reason] = chipSource_(slot.devicePath, slot.vendorId, slot.productId);
+    SetAudioChip(std::move(chip), std::move(reason));
   }
   {
     std::lock_guard lock(chipLock_);
@@ -391,6 +392,27 @@ void CTessaroRO6533Device::DeleteCustomEq() {
     bands_ = profile_.GetCustomEQValues(0);
   }
   StoreStages(s);
+}
+
+int CTessaroRO6533Device::ApplyVoiceSettings() {
+  const HeadsetSystemSetStages st = Stages();
+  const std::vector<int32_t> bands = Bands();
+  std::lock_guard chip(chipLock_);
+  int first = audio::kChipOk;
+  auto keep = [&first](int r) {
+    if (first == audio::kChipOk) first = r;
+  };
+  keep(chip_.SetFloat(kRec, prop::kVolumeScalar, audio::ChipScalarFromLevel(st.micInValue), {audio::kAllChannels}));
+  keep(chip_.SetInt(kRec, prop::kMute, st.micInSelect ? 0 : 1));
+  keep(chip_.SetFloat(kRec, prop::kMonitorVolumeScalar, audio::ChipScalarFromLevel(st.micMonitorValue),
+                      {audio::kFirstChannel}));
+  keep(chip_.SetInt(kRec, prop::kMonitorMute, st.micMonitorSelect ? 0 : 1));
+  if (st.eqType != 0) keep(SendBands(bands));
+  keep(chip_.SetInt(kRec, prop::kVoiceChanger, st.magicEnable ? 1 : 0));
+  if (st.magicEnable) chip_.SetInt(kRec, prop::kMicEcho, 0);
+  if (st.magicType >= 1 && st.magicType <= audio::kVoiceChangerTypes)
+    keep(chip_.SetInt(kRec, prop::kVoiceChangerType, st.magicType - 1));
+  return first;
 }
 
 int CTessaroRO6533Device::SetVoiceChangerEnabled(bool on) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/headset/HeadsetLedReports.h"
@@ -35,13 +36,10 @@ class CTessaroRO6533Device : public CLightStripDevice {
   // The chip component (the simulated chip, the USB sound card of a real headset, or null
   // when there is none); reason says why there is none. Set before StartAudioChip.
   void SetAudioChip(std::shared_ptr<audio::IAudioChip> chip, std::string reason = {});
-  // Where StartAudioChip finds the chip when none was set: asked with the connected slot, it
-  // gives the component, or null and the reason.
-  struct ChipChoice {
-    std::shared_ptr<audio::IAudioChip> chip;
-    std::string reason;
-  };
-  using ChipSource = std::function<ChipChoice(const InterfaceEntry&)>;
+  // Where StartAudioChip finds the chip when none was set: asked with the connected slot's path
+  // and USB id, it gives the component, or null and the reason.
+  using ChipSource = std::function<std::pair<std::shared_ptr<audio::IAudioChip>, std::string>(
+      const std::string& path, uint16_t vendor, uint16_t product)>;
   void SetChipSource(ChipSource source) { chipSource_ = std::move(source); }
   // Starts the chip once: endpoints chosen, properties the chip does not answer set to 0, the
   // chip's state read. False when there is no usable chip (ChipUnavailableReason says why).
@@ -86,6 +84,9 @@ class CTessaroRO6533Device : public CLightStripDevice {
   int SaveCustomEq(const std::string& name);
   // Removes the selected custom equaliser (the chip is not changed).
   void DeleteCustomEq();
+  // Sends the profile's voice settings to the chip as they are stored: levels, mutes, the
+  // equaliser bands and the voice changer. The first failing result, else 0.
+  int ApplyVoiceSettings();
 
   // ---- state for the page and tools ----------------------------------------------------------
   // Callers on another thread than the driver's hold ModelLock() while they use these.

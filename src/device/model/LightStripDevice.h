@@ -22,6 +22,8 @@ class CLightStripDevice : public CTessaroUSBDevice {
                     const std::string& displayName, CStripLightPreview::Wave wave);
 
   // ---- reads and writes ----------------------------------------------------------------------
+  // Reads the device information block between BeginConfig and EndConfig.
+  void ReadInformation();
   // Reads the active profile number and its block into the image (the profile is not touched).
   // 1, or 0 when the link is closed or a read failed.
   int ReadActiveSettings();
@@ -48,8 +50,6 @@ class CLightStripDevice : public CTessaroUSBDevice {
 
  protected:
   virtual CBasicProfiledata& Document() = 0;
-  // Reads the device information block between BeginConfig and EndConfig.
-  void ReadInformation();
 
   CLightSettingsImage image_;
   std::vector<BuiltInLightEntry> lightModes_;
