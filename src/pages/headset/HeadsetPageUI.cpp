@@ -1,0 +1,128 @@
+#include "pages/headset/HeadsetPageUI.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSlider>
+
+#include "device/headset/TessaroRO6533Device.h"
+#include "ui/NotifyBridge.h"
+
+namespace orlo {
+namespace {
+
+using ui::CNotifyBridge;
+
+void CheckQuietly(QAbstractButton* b, bool on) {
+  if (b == nullptr) return;
+  CNotifyBridge::Mute mute(b);
+  const bool exclusive = b->autoExclusive();
+  b->setAutoExclusive(false);
+  b->setChecked(on);
+  b->setAutoExclusive(exclusive);
+}
+
+void ValueQuietly(QSlider* s, int v) {
+  if (s == nullptr) return;
+  CNotifyBridge::Mute mute(s);
+  s->setValue(v);
+}
+
+}  // namespace
+
+CHeadsetPageUI::CHeadsetPageUI(QWidget* parent) : CLightStripPageUI(parent) {}
+
+CTessaroRO6533Device* CHeadsetPageUI::Headset() const { return dynamic_cast<CTessaroRO6533Device*>(Device()); }
+
+void CHeadsetPageUI::ApplyProfileToPage() {
+  CLightStripPageUI::ApplyProfileToPage();
+  ShowVoice();
+}
+
+void CHeadsetPageUI::ShowVoice() {
+  CTessaroRO6533Device* h = Headset();
+  if (h == nullptr) return;
+  auto child = [this](const QString& name) { return findChild<QWidget*>(name); };
+  auto button = [this](const QString& name) { return findChild<QAbstractButton*>(name); };
+  auto slider = [this](const QString& name) { return findChild<QSlider*>(name); };
+  const bool chip = h->ChipAvailable();
+  if (auto* label = findChild<QLabel*>(QStringLiteral("chip_state_label"))) {
+    label->setText(chip ? QString() : QString::fromStdString("Voice settings unavailable: " + h->ChipUnavailableReason()));
+    label->setVisible(!chip);
+  }
+  for (const char* row : {"mic_row", "monitor_row", "eq_preset_row", "eq_band_row", "magic_row"})
+    if (QWidget* w = child(QString::fromLatin1(row))) w->setEnabled(chip);
+
+  const HeadsetSystemSetStages s = h->Stages();
+  const std::vector<int32_t> bands = h->Bands();
+  CheckQuietly(button(QStringLiteral("6533_MicIn_option")), s.micInSelect != 0);
+  ValueQuietly(slider(QStringLiteral("6533_MicIn_slider")), s.micInValue);
+  CheckQuietly(button(QStringLiteral("6533_MicMoniter_option")), s.micMonitorSelect != 0);
+  ValueQuietly(slider(QStringLiteral("6533_MicMoniter_slider")), s.micMonitorValue);
+  for (int t = 1; t <= CTessaroRO6533Device::kCustomEqType; ++t)
+    CheckQuietly(button(QStringLiteral("6533_eq_option_%1").arg(t)), s.eqType == t);
+  for (int b = 0; b < CTessaroRO6533Device::kBandCount; ++b)
+    ValueQuietly(slider(QStringLiteral("6533_eq_hz_slider_%1").arg(b)),
+                 b < static_cast<int>(bands.size()) ? bands[static_cast<size_t>(b)] : 0);
+  CheckQuietly(button(QStringLiteral("magic_enable_option")), s.magicEnable != 0);
+  if (QWidget* types = child(QStringLiteral("magic_option_layout"))) types->setEnabled(chip && s.magicEnable != 0);
+  for (int t = 1; t <= 4; ++t) CheckQuietly(button(QStringLiteral("magic_option_%1").arg(t)), s.magicType == t);
+}
+
+void CHeadsetPageUI::PaintLeds() {
+  CLightStripPageUI::PaintLeds();
+  CTessaroRO6533Device* h = Headset();
+  if (h == nullptr || !Built() || framePending_->exchange(true)) return;
+  auto pending = framePending_;
+  h->Session().Submit([h, pending] {
+    h->SendLedFrame();
+    pending->store(false);
+  });
+}
+
+void CHeadsetPageUI::RunVoice(std::function<void(CTessaroRO6533Device&)> op) {
+  CTessaroRO6533Device* h = Headset();
+  if (h == nullptr) return;
+  QPointer<CHeadsetPageUI> self(this);
+  h->Session().Submit([this, self, h, op = std::move(op)] {
+    op(*h);
+    PostToUiThread([self] {
+      if (self) self->ShowVoice();
+    });
+  });
+}
+
+void CHeadsetPageUI::RegisterRoutes(CRouteTable& routes) {
+  CLightStripPageUI::RegisterRoutes(routes);
+  using ui::TNotifyUI;
+  namespace n = ui::notify;
+  auto on = [](const TNotifyUI& msg) { return msg.wParam != 0; };
+  auto value = [](const TNotifyUI& msg) { return static_cast<int>(msg.wParam); };
+  routes.OnName(n::kValueChanged, "6533_MicIn_slider", [this, value](TNotifyUI& msg, long long) {
+    RunVoice([v = value(msg)](CTessaroRO6533Device& h) { h.SetMicLevel(v); });
+  });
+  routes.OnName(n::kValueChanged, "6533_MicMoniter_slider", [this, value](TNotifyUI& msg, long long) {
+    RunVoice([v = value(msg)](CTessaroRO6533Device& h) { h.SetMonitorLevel(v); });
+  });
+  routes.OnName(n::kSelectChanged, "6533_MicIn_option", [this, on](TNotifyUI& msg, long long) {
+    RunVoice([v = on(msg)](CTessaroRO6533Device& h) { h.SetMicOn(v); });
+  });
+  routes.OnName(n::kSelectChanged, "6533_MicMoniter_option", [this, on](TNotifyUI& msg, long long) {
+    RunVoice([v = on(msg)](CTessaroRO6533Device& h) { h.SetMonitorOn(v); });
+  });
+  routes.OnPrefix(n::kSelectChanged, "6533_eq_option_", [this, on](TNotifyUI& msg, long long i) {
+    if (!on(msg)) return;
+    RunVoice([t = static_cast<int>(i)](CTessaroRO6533Device& h) { h.ApplyEqPreset(t); });
+  });
+  routes.OnPrefix(n::kValueChanged, "6533_eq_hz_slider_", [this, value](TNotifyUI& msg, long long i) {
+    RunVoice([b = static_cast<int>(i), v = value(msg)](CTessaroRO6533Device& h) { h.SetEqBand(b, v); });
+  });
+  routes.OnName(n::kSelectChanged, "magic_enable_option", [this, on](TNotifyUI& msg, long long) {
+    RunVoice([v = on(msg)](CTessaroRO6533Device& h) { h.SetVoiceChangerEnabled(v); });
+  });
+  routes.OnPrefix(n::kSelectChanged, "magic_option_", [this, on](TNotifyUI& msg, long long i) {
+    if (!on(msg)) return;
+    RunVoice([t = static_cast<int>(i)](CTessaroRO6533Device& h) { h.SelectVoiceChanger(t); });
+  });
+}
+
+}  // namespace orlo
