@@ -38,12 +38,12 @@ class StripDeviceRig : public ::testing::Test {
     backend_ = sim::MakeSimBackend(word, options);
     sim_ = std::dynamic_pointer_cast<Sim>(backend_->Device(word));
     ASSERT_TRUE(sim_);
-    const auto slots = ScanSlots(backend_);
-    ASSERT_TRUE(slots);
+    const auto found = ScanSlots(backend_);
+    ASSERT_TRUE(found);
     // The pad's interfaces carry the keyboard's placeholder identity, so the catalogue may list
     // it under the keyboard: take the command slot the device's own path fills.
     InterfaceEntry entry;
-    for (const auto& s : *slots)
+    for (const auto& s : *found)
       if (s.present && s.variant == kVariantCommand && s.devicePath.rfind("sim:" + word + "#", 0) == 0) entry = s;
     ASSERT_FALSE(entry.devicePath.empty());
     entry.kind = family;
