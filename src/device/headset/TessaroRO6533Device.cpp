@@ -35,8 +35,8 @@ CTessaroRO6533Device::CTessaroRO6533Device(std::shared_ptr<hid::HidBackend> back
 }
 
 CTessaroRO6533Device::~CTessaroRO6533Device() {
-  StopWork();
-  StopLightThread();
+  // The worker and the threads call into this object: stop them before its members go.
+  StopStrip();
 }
 
 // ---- chip ------------------------------------------------------------------------------------

@@ -1,5 +1,9 @@
 #include "device/model/LightStripDevice.h"
 
+#include <algorithm>
+#include <chrono>
+
+#include "platform/DebugLog.h"
 #include "profile/JsonFile.h"
 
 namespace orlo {
@@ -11,6 +15,10 @@ CCustomEffectPlayer& StripPlayer() {
   static CCustomEffectPlayer player;
   return player;
 }
+
+// The device asks to be read again: the tab reads it after this delay.
+constexpr int kReloadDelayMs = 500;
+constexpr uint16_t kUsageResync = 0x401;
 
 }  // namespace
 
@@ -120,6 +128,65 @@ bool CLightStripDevice::HasLightMode(int mode) const {
   auto lock = ModelLock();
   if (mode >= 0 && static_cast<size_t>(mode) < lightModes_.size()) return true;
   return mode >= 10 && static_cast<size_t>(mode - 10) < customModes_.size();
+}
+
+void CLightStripDevice::StopStrip() {
+  StopWork();
+  StopLightThread();
+  CloseEvents(0);
+}
+
+void CLightStripDevice::OpenEvents(const InterfaceEntry& companion) {
+  CHidChannel& channel = companionLink().WiredChannel();
+  // A listener of a former open would otherwise block for ever in a read on the new channel.
+  listener_.Stop([&channel] { channel.Close(); });
+  bool opened;
+  {
+    std::lock_guard lock(companionLock_);
+    channel.Close();
+    opened = channel.Open(companion.devicePath, true, true) == 1;
+    companionOpen_ = opened;
+  }
+  if (opened) listener_.Start([this](const CStopEvent& stop) { ListenerLoop(stop); });
+}
+
+void CLightStripDevice::CloseEvents(uint16_t) {
+  if (!companionOpen_) return;
+  CHidChannel& channel = companionLink().WiredChannel();
+  // Closing the channel cancels the listener's pending read, so the stop never waits it out.
+  listener_.Stop([&channel] { channel.Close(); });
+  std::lock_guard lock(companionLock_);
+  companionOpen_ = false;
+  channel.Close();
+}
+
+void CLightStripDevice::ListenerLoop(const CStopEvent& stop) {
+  CHidChannel& channel = companionLink().WiredChannel();
+  std::vector<uint8_t> report(64);
+  while (!stop.IsSet()) {
+    const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
+    if (report.size() < length) report.resize(length);
+    uint32_t got = 0;
+    if (!channel.Read(report.data(), static_cast<uint32_t>(length), &got, CHidChannel::kInfinite) || got == 0) {
+      stop.WaitFor(std::chrono::milliseconds(1));
+      continue;
+    }
+    if (channel.UnpackInput(report.data(), got) != 1) continue;
+    const auto& items = channel.InputDataItems();
+    uint16_t usage = 0;
+    if (!items.empty()) {
+      const HidDataItem& item = items.front();
+      usage = item.isButton ? (item.usages.empty() ? 0 : item.usages.front()) : static_cast<uint16_t>(item.value);
+    }
+    HandleCompanionUsage(usage);
+  }
+  DebugLine("MS设备同步线程设定退出");
+}
+
+void CLightStripDevice::HandleCompanionUsage(uint16_t usage) {
+  if (usage != kUsageResync) return;
+  DebugLine("接收到自动添加设备的同步信息要求");
+  if (auto* o = observer_.load()) o->OnReloadRequested(kReloadDelayMs);
 }
 
 void CLightStripDevice::StartLightThread() { preview_->Start(&StripPlayer(), "MS灯光线程设定退出"); }

@@ -3,12 +3,15 @@
 // the 21-byte lighting settings block (see LightSettingsImage.h) written from the profile's
 // light effect, and the light mode list of the device's kind. Each keeps its own profile
 // document; this base reaches it through Document().
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "device/model/LightSettingsImage.h"
 #include "device/model/StripLightPreview.h"
 #include "device/model/TessaroUSBDevice.h"
+#include "device/model/WorkerThread.h"
 #include "profile/BasicProfiledata.h"
 
 namespace orlo {
@@ -44,17 +47,33 @@ class CLightStripDevice : public CTessaroUSBDevice {
   const std::vector<BuiltInLightEntry>& LightModes() const { return lightModes_; }
   const std::vector<CustomLightEntry>& CustomLightModes() const { return customModes_; }
 
+  // ---- companion interface: the device asks to be read again (usage 0x401) ------------------
+  void OpenEvents(const InterfaceEntry& companion) override;
+  void CloseEvents(uint16_t kind) override;
+  bool CompanionOpen() const { return companionOpen_; }
+  // An event code from the companion interface (the listener calls this).
+  void HandleCompanionUsage(uint16_t usage);
+
   void StartLightThread();
   void StopLightThread() { preview_->Stop(); }
   bool LightThreadRunning() const { return preview_->Running(); }
 
  protected:
   virtual CBasicProfiledata& Document() = 0;
+  // Ends the worker, the light thread and the listener: a driver's destructor runs it first.
+  void StopStrip();
 
   CLightSettingsImage image_;
   std::vector<BuiltInLightEntry> lightModes_;
   std::vector<CustomLightEntry> customModes_;
   std::vector<LightInfo> lightList_;
+
+ private:
+  void ListenerLoop(const CStopEvent& stop);
+
+  std::mutex companionLock_;  // opening and closing of the companion channel
+  std::atomic<bool> companionOpen_{false};
+  CWorkerThread listener_;
 };
 
 }  // namespace orlo

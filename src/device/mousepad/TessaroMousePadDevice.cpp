@@ -12,9 +12,8 @@ CTessaroMousePadDevice::CTessaroMousePadDevice(std::shared_ptr<hid::HidBackend> 
 }
 
 CTessaroMousePadDevice::~CTessaroMousePadDevice() {
-  // The worker and the light thread call into this object: stop them before its members go.
-  StopWork();
-  StopLightThread();
+  // The worker and the threads call into this object: stop them before its members go.
+  StopStrip();
 }
 
 void CTessaroMousePadDevice::OnFirstContact() {

@@ -127,3 +127,29 @@ TEST_F(PadRig, FirstContactReadsTheBlockAndWritesTheProfilesEffectOverIt) {
 
 }  // namespace
 }  // namespace orlo
+
+namespace orlo {
+namespace {
+
+TEST_F(PadRig, OnlyTheResyncEventAsksForAReloadAndClosingEndsTheListener) {
+  Connect("mousepad", kKindMousePad);
+  InterfaceEntry companion;
+  for (const auto& p : backend_->PathsOf("mousepad"))
+    if (p.find("&col03") != std::string::npos) companion.devicePath = p;
+  ASSERT_FALSE(companion.devicePath.empty());
+  driver_->OpenEvents(companion);
+  ASSERT_TRUE(driver_->CompanionOpen());
+  // 0x402 is taken and ignored (the listener waits for the next report); then 0x401 asks for a
+  // reload after 500 ms.
+  ASSERT_TRUE(sim_->WaitForBlockedReads(1));
+  ASSERT_TRUE(sim_->SendCompanionEvent(0x402));
+  ASSERT_TRUE(sim_->WaitForBlockedReads(2));
+  EXPECT_EQ(observer_.Count("OnReloadRequested 500"), 0);
+  ASSERT_TRUE(sim_->SendCompanionEvent(0x401));
+  ASSERT_TRUE(observer_.WaitFor("OnReloadRequested 500", 1, std::chrono::seconds(5)));
+  driver_->CloseEvents(kKindMousePad);
+  EXPECT_FALSE(driver_->CompanionOpen());
+}
+
+}  // namespace
+}  // namespace orlo
