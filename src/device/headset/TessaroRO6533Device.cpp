@@ -157,7 +157,7 @@ void CTessaroRO6533Device::ReadChipState() {
 
 // ---- profile ---------------------------------------------------------------------------------
 
-void CTessaroRO6533Device::LoadVoiceState() {
+void CTessaroRO6533Device::LoadDeviceState() {
   auto lock = ModelLock();
   stages_ = profile_.GetSystemSetStages();
   bands_ = stages_.eqType == kCustomEqType ? profile_.GetCustomEQValues(stages_.customEqSelectIndex)
@@ -165,30 +165,7 @@ void CTessaroRO6533Device::LoadVoiceState() {
   customNames_ = profile_.GetCustomEQNames();
 }
 
-int CTessaroRO6533Device::LoadProfile() {
-  {
-    auto lock = ModelLock();
-    PrepareProfileFiles();
-    profile_.LoadSection(profile_.GetProfilePath());
-    LoadProfileIntoState();
-    LoadVoiceState();
-  }
-  NotifyProfileState();
-  return 1;
-}
-
-void CTessaroRO6533Device::ReloadProfile() {
-  {
-    auto lock = ModelLock();
-    profile_.SetDefaultPath(DefaultDocumentPath());
-    profile_.LoadDefaultSectionKeepingCustomEq();
-    LoadProfileIntoState();
-    LoadVoiceState();
-    NotifyProfileChanged();
-  }
-  NotifyProfileState();
-  ApplySettings(0, 0, 0, 0, 0);
-}
+void CTessaroRO6533Device::ResetDocument() { profile_.LoadDefaultSectionKeepingCustomEq(); }
 
 void CTessaroRO6533Device::OnFirstContact() {
   LoadCatalogues();
@@ -217,6 +194,14 @@ std::vector<std::string> CTessaroRO6533Device::CustomEqNames() const {
   return customNames_;
 }
 
+int CTessaroRO6533Device::StoreIfTaken(int result, const std::function<void(HeadsetSystemSetStages&)>& change) {
+  if (result != audio::kChipOk) return result;
+  HeadsetSystemSetStages s = Stages();
+  change(s);
+  StoreStages(s);
+  return result;
+}
+
 void CTessaroRO6533Device::StoreStages(const HeadsetSystemSetStages& stages) {
   auto lock = ModelLock();
   stages_ = stages;
@@ -242,11 +227,7 @@ int CTessaroRO6533Device::SetMicLevel(int level) {
   level = std::clamp(level, 0, CRo6533Profiledata::kMaxLevel);
   std::lock_guard chip(chipLock_);
   const int r = chip_.SetFloat(kRec, prop::kVolumeScalar, audio::ChipScalarFromLevel(level), {audio::kAllChannels});
-  if (r != audio::kChipOk) return r;
-  HeadsetSystemSetStages s = Stages();
-  s.micInValue = level;
-  StoreStages(s);
-  return r;
+  return StoreIfTaken(r, [&](HeadsetSystemSetStages& s) { s.micInValue = level; });
 }
 
 int CTessaroRO6533Device::SetMonitorLevel(int level) {
@@ -254,31 +235,19 @@ int CTessaroRO6533Device::SetMonitorLevel(int level) {
   std::lock_guard chip(chipLock_);
   const int r =
       chip_.SetFloat(kRec, prop::kMonitorVolumeScalar, audio::ChipScalarFromLevel(level), {audio::kFirstChannel});
-  if (r != audio::kChipOk) return r;
-  HeadsetSystemSetStages s = Stages();
-  s.micMonitorValue = level;
-  StoreStages(s);
-  return r;
+  return StoreIfTaken(r, [&](HeadsetSystemSetStages& s) { s.micMonitorValue = level; });
 }
 
 int CTessaroRO6533Device::SetMicOn(bool on) {
   std::lock_guard chip(chipLock_);
   const int r = chip_.SetInt(kRec, prop::kMute, on ? 0 : 1);
-  if (r != audio::kChipOk) return r;
-  HeadsetSystemSetStages s = Stages();
-  s.micInSelect = on ? 1 : 0;
-  StoreStages(s);
-  return r;
+  return StoreIfTaken(r, [&](HeadsetSystemSetStages& s) { s.micInSelect = on ? 1 : 0; });
 }
 
 int CTessaroRO6533Device::SetMonitorOn(bool on) {
   std::lock_guard chip(chipLock_);
   const int r = chip_.SetInt(kRec, prop::kMonitorMute, on ? 0 : 1);
-  if (r != audio::kChipOk) return r;
-  HeadsetSystemSetStages s = Stages();
-  s.micMonitorSelect = on ? 1 : 0;
-  StoreStages(s);
-  return r;
+  return StoreIfTaken(r, [&](HeadsetSystemSetStages& s) { s.micMonitorSelect = on ? 1 : 0; });
 }
 
 // Chip lock held.
@@ -430,11 +399,7 @@ int CTessaroRO6533Device::SelectVoiceChanger(int type) {
   if (type < 1 || type > audio::kVoiceChangerTypes) return audio::kChipBadValue;
   std::lock_guard chip(chipLock_);
   const int r = chip_.SetInt(kRec, prop::kVoiceChangerType, type - 1);
-  if (r != audio::kChipOk) return r;
-  HeadsetSystemSetStages s = Stages();
-  s.magicType = type;
-  StoreStages(s);
-  return r;
+  return StoreIfTaken(r, [&](HeadsetSystemSetStages& s) { s.magicType = type; });
 }
 
 }  // namespace orlo

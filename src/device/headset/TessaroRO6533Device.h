@@ -49,9 +49,6 @@ class CTessaroRO6533Device : public CLightStripDevice {
   audio::AudioChipPort& ChipPort() { return chip_; }
 
   void OnFirstContact() override;
-  int LoadProfile() override;
-  // Back to the default document, keeping the user's custom equalisers.
-  void ReloadProfile() override;
 
   // ---- LED frame -----------------------------------------------------------------------------
   // Whether the program drives the LEDs (the window's light-control state).
@@ -97,6 +94,10 @@ class CTessaroRO6533Device : public CLightStripDevice {
 
  protected:
   CBasicProfiledata& Document() override { return profile_; }
+  // The voice settings, band list and custom equaliser names from the document.
+  void LoadDeviceState() override;
+  // The default document, keeping the user's custom equalisers.
+  void ResetDocument() override;
 
  private:
   void ConfigureChipDefaults();
@@ -104,7 +105,8 @@ class CTessaroRO6533Device : public CLightStripDevice {
   // Sends ten bands (equaliser on first); the result of the first failing call, else 0.
   int SendBands(const std::vector<int32_t>& bands);
   void StoreStages(const HeadsetSystemSetStages& stages);
-  void LoadVoiceState();
+  // A chip result: when the chip took the setting, the stages changed and stored.
+  int StoreIfTaken(int result, const std::function<void(HeadsetSystemSetStages&)>& change);
 
   CRo6533Profiledata profile_;
   mutable std::mutex chipLock_;

@@ -95,6 +95,8 @@ class CLightPreview {
 
   // Custom effect steps and their player position (shared with the light thread).
   CustomEffectSteps& CustomSteps() { return customSteps_; }
+  // Replaces the custom effect's steps (a profile's) and starts the player at the first.
+  void TakeCustomSteps(const std::vector<LEDEffectStep>& steps);
 
   // ---- the light thread -------------------------------------------------------------------
   // player: the custom effect player for modes without a step (may be null).

@@ -1,8 +1,5 @@
 #include "device/model/LightStripDevice.h"
 
-#include <algorithm>
-#include <chrono>
-
 #include "platform/DebugLog.h"
 #include "profile/JsonFile.h"
 
@@ -79,6 +76,31 @@ void CLightStripDevice::PrepareProfileFiles() {
   doc.SetProfileKindIndex(profileKindIndex_);
 }
 
+int CLightStripDevice::LoadProfile() {
+  {
+    auto lock = ModelLock();
+    PrepareProfileFiles();
+    Document().LoadSection(Document().GetProfilePath());
+    LoadProfileIntoState();
+    LoadDeviceState();
+  }
+  NotifyProfileState();
+  return 1;
+}
+
+void CLightStripDevice::ReloadProfile() {
+  {
+    auto lock = ModelLock();
+    Document().SetDefaultPath(DefaultDocumentPath());
+    ResetDocument();
+    LoadProfileIntoState();
+    LoadDeviceState();
+    NotifyProfileChanged();
+  }
+  NotifyProfileState();
+  ApplySettings(0, 0, 0, 0, 0);
+}
+
 int CLightStripDevice::LoadProfileIntoState() {
   auto lock = ModelLock();
   CBasicProfiledata& doc = Document();
@@ -91,27 +113,14 @@ int CLightStripDevice::LoadProfileIntoState() {
     lightList_ = doc.GetLightList();
   }
   doc.LoadLightConfig(doc.GetLightConfigPath());
-  const std::vector<LEDEffectStep> steps = doc.GetCustomLightEffect();
-  CustomEffectSteps& custom = preview_->CustomSteps();
-  std::lock_guard stepsLock(custom.lock);
-  custom.steps.clear();
-  for (const auto& s : steps)
-    custom.steps.push_back({s.mode, s.brightness, s.speed, s.direction, s.multiColor, s.red, s.green, s.blue,
-                            s.time, s.cycle});
-  custom.position = 0;
+  preview_->TakeCustomSteps(doc.GetCustomLightEffect());
   return 1;
 }
 
 void CLightStripDevice::LoadCatalogues() {
   {
     auto lock = ModelLock();
-    CJsonFile file;
-    const Json::Value names = file.ReadDocument(DefaultLightCataloguePath());
-    std::vector<BuiltInLightEntry> modes;
-    if (ReadBuiltInLightNames(names, profileKindIndex_, modes)) lightModes_ = std::move(modes);
-    const Json::Value config = file.ReadDocument(DeviceFolder() + lightConfigName_ + ".config");
-    std::vector<CustomLightEntry> customs;
-    if (ReadCustomLightEntries(config, profileKindIndex_, customs)) customModes_ = std::move(customs);
+    ReadLightCatalogues(lightModes_, customModes_);
   }
   if (auto* o = observer_.load()) o->OnCataloguesLoaded();
 }
@@ -161,25 +170,7 @@ void CLightStripDevice::CloseEvents(uint16_t) {
 }
 
 void CLightStripDevice::ListenerLoop(const CStopEvent& stop) {
-  CHidChannel& channel = companionLink().WiredChannel();
-  std::vector<uint8_t> report(64);
-  while (!stop.IsSet()) {
-    const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
-    if (report.size() < length) report.resize(length);
-    uint32_t got = 0;
-    if (!channel.Read(report.data(), static_cast<uint32_t>(length), &got, CHidChannel::kInfinite) || got == 0) {
-      stop.WaitFor(std::chrono::milliseconds(1));
-      continue;
-    }
-    if (channel.UnpackInput(report.data(), got) != 1) continue;
-    const auto& items = channel.InputDataItems();
-    uint16_t usage = 0;
-    if (!items.empty()) {
-      const HidDataItem& item = items.front();
-      usage = item.isButton ? (item.usages.empty() ? 0 : item.usages.front()) : static_cast<uint16_t>(item.value);
-    }
-    HandleCompanionUsage(usage);
-  }
+  ListenForUsages(companionLink().WiredChannel(), stop, [this](uint16_t usage) { HandleCompanionUsage(usage); });
   DebugLine("MS设备同步线程设定退出");
 }
 

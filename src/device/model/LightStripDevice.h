@@ -37,6 +37,10 @@ class CLightStripDevice : public CTessaroUSBDevice {
   int ActiveProfileNumber() const { return image_.ActiveProfile(); }
 
   // ---- profile and catalogues --------------------------------------------------------------------
+  // The active profile's document loaded into the effect, the image and the device's own state.
+  int LoadProfile() override;
+  // Back to the default document (ResetDocument), stored and written.
+  void ReloadProfile() override;
   int LoadProfileIntoState() override;
   void PrepareProfileFiles();
   void LoadCatalogues() override;
@@ -60,6 +64,10 @@ class CLightStripDevice : public CTessaroUSBDevice {
 
  protected:
   virtual CBasicProfiledata& Document() = 0;
+  // After a document was loaded (model lock held): the device's own settings from it.
+  virtual void LoadDeviceState() {}
+  // Loads the default document into the profile (model lock held).
+  virtual void ResetDocument() { Document().LoadSection(DefaultDocumentPath()); }
   // Ends the worker, the light thread and the listener: a driver's destructor runs it first.
   void StopStrip();
 

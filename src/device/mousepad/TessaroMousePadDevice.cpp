@@ -26,26 +26,4 @@ void CTessaroMousePadDevice::OnFirstContact() {
   StartLightThread();
 }
 
-int CTessaroMousePadDevice::LoadProfile() {
-  {
-    auto lock = ModelLock();
-    PrepareProfileFiles();
-    profile_.LoadSection(profile_.GetProfilePath());
-    LoadProfileIntoState();
-  }
-  NotifyProfileState();
-  return 1;
-}
-
-void CTessaroMousePadDevice::ReloadProfile() {
-  {
-    auto lock = ModelLock();
-    profile_.LoadSection(DefaultDocumentPath());
-    LoadProfileIntoState();
-    NotifyProfileChanged();
-  }
-  NotifyProfileState();
-  ApplySettings(0, 0, 0, 0, 0);
-}
-
 }  // namespace orlo

@@ -16,8 +16,6 @@ class CTessaroMousePadDevice : public CLightStripDevice {
 
   // Device information and the active block read, the profile loaded, the light thread started.
   void OnFirstContact() override;
-  int LoadProfile() override;
-  void ReloadProfile() override;
 
   // Callers on another thread than the driver's hold ModelLock() while they use it.
   CBasicProfiledata& Profile() { return profile_; }

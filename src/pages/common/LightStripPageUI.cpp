@@ -8,15 +8,12 @@
 
 #include "device/model/LightStripDevice.h"
 #include "ui/DeviceKeyButtonUI.h"
-#include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
 
 namespace orlo {
 namespace {
 
 using ui::CNotifyBridge;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 template <class T>
 T* ChildOf(const QWidget* page, const char* name) {
@@ -54,14 +51,8 @@ void CLightStripPageUI::ShowCatalogues() {
   const CLightStripDevice* d = Strip();
   if (combo == nullptr || d == nullptr) return;
   {
-    CNotifyBridge::Mute mute(combo);
-    combo->clear();
     auto lock = d->ModelLock();
-    const auto& modes = d->LightModes();
-    for (size_t i = 0; i < modes.size() && i < 10; ++i)
-      if (modes[i].visible) combo->addItem(Q(ui::TextOf(modes[i].name)), static_cast<int>(i));
-    const auto& customs = d->CustomLightModes();
-    for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i) combo->addItem(Q(customs[i].name), static_cast<int>(i + 10));
+    FillLightModeCombo(combo, d->LightModes(), d->CustomLightModes());
   }
   ShowLighting();
 }
@@ -70,28 +61,15 @@ void CLightStripPageUI::ShowLighting() {
   const CLightStripDevice* d = Strip();
   if (d == nullptr) return;
   const LightInfo e = d->GetLightEffect();
-  auto quietly = [](QWidget* w, auto&& set) {
-    if (w == nullptr) return;
-    CNotifyBridge::Mute mute(w);
-    set();
-  };
-  auto* combo = ChildOf<QComboBox>(this, "light_combo_modeSelect");
-  quietly(combo, [&] { combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode))); });
-  auto* level = ChildOf<QSlider>(this, "deng_light_slider");
-  quietly(level, [&] { level->setValue(e.brightness); });
-  auto* speed = ChildOf<QSlider>(this, "deng_speed_slider");
-  quietly(speed, [&] { speed->setValue(e.speed); });
-  const std::pair<const char*, bool> checks[] = {
-      {"deng_7color_check", e.multiColor != 0}, {"deng_FXL_check", e.direction != 0}, {"deng_FXR_check", e.direction == 0}};
-  for (const auto& [name, on] : checks) {
-    auto* b = ChildOf<QAbstractButton>(this, name);
-    quietly(b, [&] {
-      const bool exclusive = b->autoExclusive();
-      b->setAutoExclusive(false);
-      b->setChecked(on);
-      b->setAutoExclusive(exclusive);
-    });
+  if (auto* combo = ChildOf<QComboBox>(this, "light_combo_modeSelect")) {
+    CNotifyBridge::Mute mute(combo);
+    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
   }
+  SetValueQuietly(ChildOf<QSlider>(this, "deng_light_slider"), e.brightness);
+  SetValueQuietly(ChildOf<QSlider>(this, "deng_speed_slider"), e.speed);
+  SetCheckedQuietly(ChildOf<QAbstractButton>(this, "deng_7color_check"), e.multiColor != 0);
+  SetCheckedQuietly(ChildOf<QAbstractButton>(this, "deng_FXL_check"), e.direction != 0);
+  SetCheckedQuietly(ChildOf<QAbstractButton>(this, "deng_FXR_check"), e.direction == 0);
   const std::pair<const char*, uint8_t> rgb[] = {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}};
   for (const auto& [name, v] : rgb)
     if (auto* edit = ChildOf<QLineEdit>(this, name)) edit->setText(QString::number(v));

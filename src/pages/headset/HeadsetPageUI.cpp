@@ -5,30 +5,8 @@
 #include <QSlider>
 
 #include "device/headset/TessaroRO6533Device.h"
-#include "ui/NotifyBridge.h"
 
 namespace orlo {
-namespace {
-
-using ui::CNotifyBridge;
-
-void CheckQuietly(QAbstractButton* b, bool on) {
-  if (b == nullptr) return;
-  CNotifyBridge::Mute mute(b);
-  const bool exclusive = b->autoExclusive();
-  b->setAutoExclusive(false);
-  b->setChecked(on);
-  b->setAutoExclusive(exclusive);
-}
-
-void ValueQuietly(QSlider* s, int v) {
-  if (s == nullptr) return;
-  CNotifyBridge::Mute mute(s);
-  s->setValue(v);
-}
-
-}  // namespace
-
 CHeadsetPageUI::CHeadsetPageUI(QWidget* parent) : CLightStripPageUI(parent) {}
 
 CTessaroRO6533Device* CHeadsetPageUI::Headset() const { return dynamic_cast<CTessaroRO6533Device*>(Device()); }
@@ -54,18 +32,18 @@ void CHeadsetPageUI::ShowVoice() {
 
   const HeadsetSystemSetStages s = h->Stages();
   const std::vector<int32_t> bands = h->Bands();
-  CheckQuietly(button(QStringLiteral("6533_MicIn_option")), s.micInSelect != 0);
-  ValueQuietly(slider(QStringLiteral("6533_MicIn_slider")), s.micInValue);
-  CheckQuietly(button(QStringLiteral("6533_MicMoniter_option")), s.micMonitorSelect != 0);
-  ValueQuietly(slider(QStringLiteral("6533_MicMoniter_slider")), s.micMonitorValue);
+  SetCheckedQuietly(button(QStringLiteral("6533_MicIn_option")), s.micInSelect != 0);
+  SetValueQuietly(slider(QStringLiteral("6533_MicIn_slider")), s.micInValue);
+  SetCheckedQuietly(button(QStringLiteral("6533_MicMoniter_option")), s.micMonitorSelect != 0);
+  SetValueQuietly(slider(QStringLiteral("6533_MicMoniter_slider")), s.micMonitorValue);
   for (int t = 1; t <= CTessaroRO6533Device::kCustomEqType; ++t)
-    CheckQuietly(button(QStringLiteral("6533_eq_option_%1").arg(t)), s.eqType == t);
+    SetCheckedQuietly(button(QStringLiteral("6533_eq_option_%1").arg(t)), s.eqType == t);
   for (int b = 0; b < CTessaroRO6533Device::kBandCount; ++b)
-    ValueQuietly(slider(QStringLiteral("6533_eq_hz_slider_%1").arg(b)),
+    SetValueQuietly(slider(QStringLiteral("6533_eq_hz_slider_%1").arg(b)),
                  b < static_cast<int>(bands.size()) ? bands[static_cast<size_t>(b)] : 0);
-  CheckQuietly(button(QStringLiteral("magic_enable_option")), s.magicEnable != 0);
+  SetCheckedQuietly(button(QStringLiteral("magic_enable_option")), s.magicEnable != 0);
   if (QWidget* types = child(QStringLiteral("magic_option_layout"))) types->setEnabled(chip && s.magicEnable != 0);
-  for (int t = 1; t <= 4; ++t) CheckQuietly(button(QStringLiteral("magic_option_%1").arg(t)), s.magicType == t);
+  for (int t = 1; t <= 4; ++t) SetCheckedQuietly(button(QStringLiteral("magic_option_%1").arg(t)), s.magicType == t);
 }
 
 void CHeadsetPageUI::PaintLeds() {
