@@ -179,6 +179,15 @@ void CTessaroRO6533Device::OnFirstContact() {
   StartLightThread();
 }
 
+void CTessaroRO6533Device::PollBattery() {
+  CDeviceLink& l = link();
+  if (!l.IsOpen()) return;
+  uint8_t power[6] = {};
+  if (l.ReadRange(power, sizeof power, 0) != 1) return;
+  power[3] = 0;  // always on its cable
+  if (auto* o = observer_.load()) o->OnPowerChanged(power, 6);
+}
+
 HeadsetSystemSetStages CTessaroRO6533Device::Stages() const {
   auto lock = ModelLock();
   return stages_;

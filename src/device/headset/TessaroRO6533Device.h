@@ -49,6 +49,8 @@ class CTessaroRO6533Device : public CLightStripDevice {
   audio::AudioChipPort& ChipPort() { return chip_; }
 
   void OnFirstContact() override;
+  // The six power-state bytes to the power indicator; byte 3 says wired (0).
+  void PollBattery() override;
 
   // ---- LED frame -----------------------------------------------------------------------------
   // Whether the program drives the LEDs (the window's light-control state).

@@ -88,6 +88,19 @@ TEST_F(HeadsetRig, LedFrameGoesOutAsTwelveReportsOnTheWiredChannel) {
   EXPECT_EQ(sim_->OtherOutputs().size(), 12u);
 }
 
+TEST_F(HeadsetRig, PowerStateReportedAsWired) {
+  Connect("headset", kKindHeadset);
+  // Byte 3 is forced to 0 whatever the headset answers there.
+  const uint8_t state[6] = {64, 1, 0, 9, 7, 0};
+  sim_->Memory().Write(sim::Area::Power, 0, state, sizeof state);
+  driver_->PollBattery();
+  EXPECT_EQ(observer_.Power(), (Bytes{64, 1, 0, 0, 7, 0}));
+  // A failed read reports nothing.
+  sim_->InjectFault(sim::Fault::StatusFailed);
+  driver_->PollBattery();
+  EXPECT_EQ(observer_.Count("OnPowerChanged"), 1);
+}
+
 TEST_F(HeadsetRig, PresetAndBandSetTheEqualiserProperties) {
   Start();
   ASSERT_EQ(driver_->ApplyEqPreset(2), 0);
