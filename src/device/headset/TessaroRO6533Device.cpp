@@ -326,8 +326,9 @@ int CTessaroRO6533Device::ApplyCustomEq(int slot) {
   return r;
 }
 
-int CTessaroRO6533Device::SaveCustomEq(const std::string& name) {
+int CTessaroRO6533Device::SaveCustomEq(const std::string& name, const std::vector<int32_t>& bands) {
   auto lock = ModelLock();
+  if (bands.size() == static_cast<size_t>(kBandCount)) bands_ = bands;
   if (bands_.size() < static_cast<size_t>(kBandCount)) bands_.resize(kBandCount, 0);
   HeadsetSystemSetStages s = stages_;
   if (name.empty()) {

@@ -79,8 +79,9 @@ class CTessaroRO6533Device : public CLightStripDevice {
   int ApplyCustomEq(int slot);
   // Stores the current band list as a custom equaliser. An empty name re-stores the selected
   // one (-1 when none is selected); a new name adds one: -1 with 20 already, 0 when the name is
-  // taken (letter case aside). 1 when stored.
-  int SaveCustomEq(const std::string& name);
+  // taken (letter case aside). 1 when stored. bands (ten values), when given, become the band
+  // list first: the sliders the user sees, whatever band change is still on its way.
+  int SaveCustomEq(const std::string& name, const std::vector<int32_t>& bands = {});
   // Removes the selected custom equaliser (the chip is not changed).
   void DeleteCustomEq();
   // Sends the profile's voice settings to the chip as they are stored: levels, mutes, the

@@ -3,6 +3,7 @@
 // controls reaching the chip, and a headset without its chip showing why.
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <gtest/gtest.h>
 
@@ -105,6 +106,24 @@ TEST_F(HeadsetPage, VoiceControlsReachTheChipAndShowTheResult) {
   EXPECT_EQ(chip->IntValue(audio::Flow::kRecording, "MagicVoice_Selection"), 1);
   EXPECT_FALSE(Find<QLabel>("chip_state_label")->isVisibleTo(page_));
   EXPECT_TRUE(Find<QWidget>("eq_band_row")->isEnabled());
+}
+
+TEST_F(HeadsetPage, CustomEqualiserSavedFromTheSlidersAndADuplicateNameRefused) {
+  OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml",
+           [&](CTessaroRO6533Device& d) { d.SetAudioChip(sim_->AudioChip()); });
+  for (int b = 0; b < 10; ++b) Find<QSlider>("6533_eq_hz_slider_" + std::to_string(b))->setValue(b - 5);
+  Find<QLineEdit>("custom_eq_name_edit")->setText("Late night");
+  Raise("hs_EQ_btn_save", kClick, 0);
+  EXPECT_EQ(driver_->CustomEqNames(), (std::vector<std::string>{"Late night"}));
+  EXPECT_EQ(driver_->Profile().GetCustomEQValues(0), (std::vector<int32_t>{-5, -4, -3, -2, -1, 0, 1, 2, 3, 4}));
+  EXPECT_EQ(Find<QComboBox>("custom_eq_name_combo")->currentText().toStdString(), "Late night");
+  EXPECT_TRUE(Find<QWidget>("custom_eq_option_layout")->isEnabled());
+  EXPECT_TRUE(window_->messages.empty());
+
+  Find<QLineEdit>("custom_eq_name_edit")->setText("LATE NIGHT");
+  Raise("hs_EQ_btn_save", kClick, 0);
+  EXPECT_EQ(window_->messages, (std::vector<std::string>{"message_text_5"}));
+  EXPECT_EQ(driver_->CustomEqNames().size(), 1u);
 }
 
 TEST_F(HeadsetPage, WithoutTheChipTheVoiceControlsAreDisabledWithTheReason) {
