@@ -12,6 +12,7 @@
 #include "app/MpDevicePowerUI.h"
 #include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
+#include "device/headset/TessaroRO6533Device.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DeviceFamilies.h"
 #include "pages/common/DevicePageUI.h"
@@ -604,7 +605,11 @@ void CDeviceManager::SelectNextTab() {
 
 // ---- window state --------------------------------------------------------------------------------
 
-void CDeviceManager::SetLightControl(int /*state*/) {}
+void CDeviceManager::SetLightControl(int state) {
+  // The headset's LEDs follow the preview only while the program drives the lights.
+  for (auto& r : records_)
+    if (auto* headset = dynamic_cast<CTessaroRO6533Device*>(r->device.get())) headset->SetLightControl(state != 0);
+}
 
 void CDeviceManager::SetWindowActive(bool active) {
   for (auto& r : records_)

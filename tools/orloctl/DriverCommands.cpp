@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CtlSupport.h"
+#include "DriverVerbs.h"
 #include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
 #include "device/model/RecordingObserver.h"
@@ -134,6 +135,8 @@ Json::Value State(CTessaroMouseDevice& mouse) {
 void Print(const Json::Value& v) { PrintJson(v); }
 
 int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() >= 2)
+    if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() != 2) throw UsageError{"usage: read DEVICE"};
   return Guarded([&] {
     Session s(options, args[1]);
@@ -143,6 +146,8 @@ int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) 
 }
 
 int RunApply(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() >= 2)
+    if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() != 2) throw UsageError{"usage: apply DEVICE"};
   return Guarded([&] {
     Session s(options, args[1], false);
@@ -155,6 +160,8 @@ int RunApply(const GlobalOptions& options, const std::vector<std::string>& args)
 }
 
 int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() >= 2)
+    if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() < 4 || args[1] != "mouse")
     throw UsageError{"usage: set mouse dpi STAGE X [Y] | stage N | rate N | light MODE [LEVEL SPEED DIR R G B]"};
   const std::string& what = args[2];

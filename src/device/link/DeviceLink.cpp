@@ -155,6 +155,24 @@ int CDeviceLink::SendReport(CHidChannel& channel, const uint8_t* report, int tim
   return kLinkOk;
 }
 
+int CDeviceLink::WriteOutputReport(const uint8_t* report, size_t length) {
+  if (!report || length == 0) return kLinkWriteFailed;
+  if (TraceEnabled()) {
+    std::string line = "输出报告";
+    char hex[4];
+    for (size_t i = 0; i < length; ++i) {
+      std::snprintf(hex, sizeof hex, " %02x", report[i]);
+      line += hex;
+    }
+    TraceLine(line);
+  }
+  std::lock_guard io(ioLock_);
+  if (!wired_->IsOpen()) return kLinkNoReply;
+  uint32_t written = 0;
+  if (wired_->Write(report, static_cast<uint32_t>(length), &written, kWiredTimeoutMs) <= 0) return WriteFailure(*wired_);
+  return kLinkOk;
+}
+
 int CDeviceLink::Transact(const uint8_t* request, size_t requestLength, uint8_t* reply,
                           size_t replyLength, size_t* bytesRead) {
   std::lock_guard exchange(exchangeLock_);

@@ -156,6 +156,9 @@ class CDeviceLink {
   // configSize / 3 bytes, one per key.
   int ReadKeyByteTable(uint8_t* buffer, size_t capacity);
   int ClaimLightControl();
+  // One output report of its own length (byte 0 the report id) on the wired channel, under the
+  // I/O lock; not answered. Traced as "输出报告" and the bytes in hex. kLinkOk, or the failure.
+  int WriteOutputReport(const uint8_t* report, size_t length);
   // Receiver mode: asks whether the device is reachable. Wired mode: true without a report.
   bool QueryWireless();
   // Guard before a block command: true in wired mode; in receiver mode only when the link is

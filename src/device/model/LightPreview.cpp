@@ -186,6 +186,15 @@ void CLightPreview::ClearKeyEffects() {
   for (auto& v : ring_) v = 0;
 }
 
+void CLightPreview::TakeCustomSteps(const std::vector<LEDEffectStep>& steps) {
+  std::lock_guard lock(customSteps_.lock);
+  customSteps_.steps.clear();
+  for (const auto& s : steps)
+    customSteps_.steps.push_back({s.mode, s.brightness, s.speed, s.direction, s.multiColor, s.red, s.green, s.blue,
+                                  s.time, s.cycle});
+  customSteps_.position = 0;
+}
+
 CLightPreview::StepPlan CLightPreview::PlanFor(int mode, int speed) const {
   const int s = SpeedIndex(speed);
   using D = CLightPreview;

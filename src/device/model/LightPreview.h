@@ -68,7 +68,7 @@ class CLightPreview {
     void (CLightPreview::*step)() = nullptr;
     int interval = 0;
   };
-  StepPlan PlanFor(int mode, int speed) const;
+  virtual StepPlan PlanFor(int mode, int speed) const;
   // The light thread counts one each time the tick moved by more than 1 ms while it checks every
   // millisecond: one count per 2 ms, so a step of N counts comes every 2N ms.
   static constexpr int kMsPerCount = 2;
@@ -96,6 +96,8 @@ class CLightPreview {
 
   // Custom effect steps and their player position (shared with the light thread).
   CustomEffectSteps& CustomSteps() { return customSteps_; }
+  // Replaces the custom effect's steps (a profile's) and starts the player at the first.
+  void TakeCustomSteps(const std::vector<LEDEffectStep>& steps);
 
   // ---- on screen or not ------------------------------------------------------------------
   // Whether anything shows the preview (the device's page on screen). While nothing does, the

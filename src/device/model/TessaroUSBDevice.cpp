@@ -1,7 +1,11 @@
 #include "device/model/TessaroUSBDevice.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
+#include "profile/JsonFile.h"
 
 namespace orlo {
 
@@ -82,6 +86,44 @@ std::string CTessaroUSBDevice::DeviceFolder() const {
 }
 
 std::string CTessaroUSBDevice::DefaultDocumentPath() const { return paths::DefaultDocumentPath(family_); }
+
+void CTessaroUSBDevice::ReadLightCatalogues(std::vector<BuiltInLightEntry>& modes,
+                                            std::vector<CustomLightEntry>& customs) const {
+  CJsonFile file;
+  std::vector<BuiltInLightEntry> readModes;
+  if (ReadBuiltInLightNames(file.ReadDocument(DefaultLightCataloguePath()), profileKindIndex_, readModes))
+    modes = std::move(readModes);
+  std::vector<CustomLightEntry> readCustoms;
+  if (ReadCustomLightEntries(file.ReadDocument(DeviceFolder() + lightConfigName_ + ".config"), profileKindIndex_,
+                             readCustoms))
+    customs = std::move(readCustoms);
+}
+
+void CTessaroUSBDevice::ListenForUsages(CHidChannel& channel, const CStopEvent& stop,
+                                        const std::function<void(uint16_t)>& onUsage) {
+  std::vector<uint8_t> report(64);
+  while (!stop.IsSet()) {
+    const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
+    if (report.size() < length) report.resize(length);
+    uint32_t got = 0;
+    if (!channel.Read(report.data(), static_cast<uint32_t>(length), &got, CHidChannel::kInfinite) || got == 0) {
+      stop.WaitFor(std::chrono::milliseconds(1));
+      continue;
+    }
+    if (channel.UnpackInput(report.data(), got) != 1) continue;
+    uint16_t usage = 0;
+    const auto& items = channel.InputDataItems();
+    if (!items.empty()) {
+      const HidDataItem& item = items.front();
+      // An empty usage list means no event (usage 0).
+      if (item.isButton)
+        usage = item.usages.empty() ? 0 : item.usages.front();
+      else
+        usage = static_cast<uint16_t>(item.value);
+    }
+    onUsage(usage);
+  }
+}
 
 int CTessaroUSBDevice::Commit() {
   NotifyProfileChanged();

@@ -155,6 +155,12 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // program goes), lets the worker finish within a bound, and ends it. A driver's destructor
   // runs it first, before its members go.
   void StopWork();
+  // The built-in light modes of the device's kind (from the light catalogue) and its custom
+  // effects (from its light configuration); a list that cannot be read is left as it was.
+  void ReadLightCatalogues(std::vector<BuiltInLightEntry>& modes, std::vector<CustomLightEntry>& customs) const;
+  // Reads a companion channel's input reports until stop (closing the channel cancels a pending
+  // read), handing each report's first usage (0 for none) to onUsage.
+  static void ListenForUsages(CHidChannel& channel, const CStopEvent& stop, const std::function<void(uint16_t)>& onUsage);
   void NotifyProfileState() {
     if (auto* o = observer_.load()) o->OnProfileStateChanged();
   }

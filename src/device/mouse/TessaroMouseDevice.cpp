@@ -120,14 +120,7 @@ int CTessaroMouseDevice::LoadProfileIntoState() {
     PaintLightListFrame(lightList_);
   }
   profile_.LoadLightConfig(profile_.GetLightConfigPath());
-  const std::vector<LEDEffectStep> steps = profile_.GetCustomLightEffect();
-  CustomEffectSteps& custom = preview_->CustomSteps();
-  std::lock_guard stepsLock(custom.lock);
-  custom.steps.clear();
-  for (const auto& s : steps)
-    custom.steps.push_back({s.mode, s.brightness, s.speed, s.direction, s.multiColor, s.red, s.green, s.blue,
-                            s.time, s.cycle});
-  custom.position = 0;
+  preview_->TakeCustomSteps(profile_.GetCustomLightEffect());
   return 1;
 }
 
@@ -180,13 +173,7 @@ void CTessaroMouseDevice::LoadCatalogues() {
   {
     auto lock = ModelLock();
     macroCount_ = CMacroCatalogue(DeviceFolder()).Count();
-    CJsonFile file;
-    const Json::Value names = file.ReadDocument(DefaultLightCataloguePath());
-    std::vector<BuiltInLightEntry> modes;
-    if (ReadBuiltInLightNames(names, profileKindIndex_, modes)) lightModes_ = std::move(modes);
-    const Json::Value config = file.ReadDocument(DeviceFolder() + lightConfigName_ + ".config");
-    std::vector<CustomLightEntry> customs;
-    if (ReadCustomLightEntries(config, profileKindIndex_, customs)) customModes_ = std::move(customs);
+    ReadLightCatalogues(lightModes_, customModes_);
   }
   if (auto* o = observer_.load()) o->OnCataloguesLoaded();
 }
@@ -599,29 +586,10 @@ bool CTessaroMouseDevice::CompanionOpen(int kind) const {
 
 void CTessaroMouseDevice::ListenerLoop(const CStopEvent& stop, bool wired) {
   CHidChannel& channel = wired ? companionLink().WiredChannel() : companionLink().ReceiverChannel();
-  std::vector<uint8_t> report(64);
-  while (!stop.IsSet()) {
-    const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
-    if (report.size() < length) report.resize(length);
-    uint32_t got = 0;
-    if (!channel.Read(report.data(), static_cast<uint32_t>(length), &got, CHidChannel::kInfinite) || got == 0) {
-      stop.WaitFor(std::chrono::milliseconds(1));
-      continue;
-    }
-    if (channel.UnpackInput(report.data(), got) != 1) continue;
-    uint16_t usage = 0;
-    const auto& items = channel.InputDataItems();
-    if (!items.empty()) {
-      const HidDataItem& item = items.front();
-      // An empty usage list means no event (usage 0).
-      if (item.isButton)
-        usage = item.usages.empty() ? 0 : item.usages.front();
-      else
-        usage = static_cast<uint16_t>(item.value);
-    }
+  ListenForUsages(channel, stop, [this, wired](uint16_t usage) {
     DebugLine("接收到自动添加设备的同步信息要求  TEST");
     HandleCompanionUsage(usage, wired);
-  }
+  });
   DebugLine("MS 设备同步线程设定退出");
 }
 

@@ -6,7 +6,9 @@
 #include "base/DeviceKinds.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DevicePageUI.h"
+#include "pages/headset/HeadsetFamily.h"
 #include "pages/mouse/MouseFamily.h"
+#include "pages/mousepad/MousePadFamily.h"
 
 namespace orlo {
 
@@ -38,6 +40,8 @@ void RegisterDeviceFamilies() {
   CDevicePageUI::RegisterPageControls();
   // One line per family folder.
   RegisterMouseFamily();
+  RegisterMousePadFamily();
+  RegisterHeadsetFamily();
 }
 
 }  // namespace orlo

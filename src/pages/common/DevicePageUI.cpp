@@ -1,13 +1,17 @@
 #include "pages/common/DevicePageUI.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QSlider>
 #include <QTimer>
 #include <algorithm>
 
 #include "device/model/TessaroUSBDevice.h"
 #include "ui/ControlFactory.h"
+#include "ui/LanguageStore.h"
+#include "ui/NotifyBridge.h"
 
 namespace orlo {
 
@@ -189,6 +193,32 @@ void CDevicePageUI::RegisterLightingRoutes(CRouteTable& routes) {
       ChangeLighting([c, component](LightInfo& e) { (c == 0 ? e.red : c == 1 ? e.green : e.blue) = component; });
     });
   }
+}
+
+void CDevicePageUI::SetCheckedQuietly(QAbstractButton* button, bool on) {
+  if (button == nullptr || button->isChecked() == on) return;
+  ui::CNotifyBridge::Mute mute(button);
+  const bool exclusive = button->autoExclusive();
+  button->setAutoExclusive(false);
+  button->setChecked(on);
+  button->setAutoExclusive(exclusive);
+}
+
+void CDevicePageUI::SetValueQuietly(QSlider* slider, int value) {
+  if (slider == nullptr) return;
+  ui::CNotifyBridge::Mute mute(slider);
+  slider->setValue(value);
+}
+
+void CDevicePageUI::FillLightModeCombo(QComboBox* combo, const std::vector<BuiltInLightEntry>& modes,
+                                       const std::vector<CustomLightEntry>& customs) {
+  if (combo == nullptr) return;
+  ui::CNotifyBridge::Mute mute(combo);
+  combo->clear();
+  for (size_t i = 0; i < modes.size() && i < 10; ++i)
+    if (modes[i].visible) combo->addItem(QString::fromStdString(ui::TextOf(modes[i].name)), static_cast<int>(i));
+  for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
+    combo->addItem(QString::fromStdString(customs[i].name), static_cast<int>(i + 10));
 }
 
 void CDevicePageUI::RegisterCreator(const std::string& className, std::function<QWidget*(QWidget*)> creator) {

@@ -11,6 +11,10 @@
 // A notification without a sink is dropped.
 #include <QPointer>
 #include <QWidget>
+
+class QAbstractButton;
+class QComboBox;
+class QSlider;
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -103,6 +107,14 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // The routes of the lighting controls ("deng_…", the mode list, the colour) for pages that
   // carry them.
   void RegisterLightingRoutes(CRouteTable& routes);
+  // Show a value from code without raising a notification (an exclusive button is checked or
+  // unchecked alone: the page keeps exclusivity itself).
+  static void SetCheckedQuietly(QAbstractButton* button, bool on);
+  static void SetValueQuietly(QSlider* slider, int value);
+  // Refills the light mode list (without raising notifications): the visible built-in modes
+  // (at most ten, each item carrying its mode index), then the custom effects from index 10.
+  static void FillLightModeCombo(QComboBox* combo, const std::vector<BuiltInLightEntry>& modes,
+                                 const std::vector<CustomLightEntry>& customs);
   // One change to the driver's light effect, committed and shown.
   void ChangeLighting(const std::function<void(LightInfo&)>& change);
 

@@ -38,23 +38,6 @@ std::string Name(const char* prefix, int i) { return prefix + std::to_string(i);
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// Sets a check state without raising "selectchanged".
-void SetCheckedQuietly(QAbstractButton* b, bool on) {
-  if (b == nullptr || b->isChecked() == on) return;
-  CNotifyBridge::Mute mute(b);
-  // Exclusive siblings would refuse to uncheck; the page keeps exclusivity itself.
-  const bool exclusive = b->autoExclusive();
-  b->setAutoExclusive(false);
-  b->setChecked(on);
-  b->setAutoExclusive(exclusive);
-}
-
-void SetValueQuietly(QSlider* s, int v) {
-  if (s == nullptr) return;
-  CNotifyBridge::Mute mute(s);
-  s->setValue(v);
-}
-
 void Repolish(QWidget* w) {
   w->style()->unpolish(w);
   w->style()->polish(w);
@@ -85,18 +68,9 @@ void CMousePageUI::ShowCatalogues() {
   auto* combo = Child<QComboBox>("light_combo_modeSelect");
   const CTessaroMouseDevice* m = Mouse();
   if (combo == nullptr || m == nullptr) return;
-  CNotifyBridge::Mute mute(combo);
-  combo->clear();
   {
     auto lock = m->ModelLock();
-    const auto& modes = m->LightModes();
-    for (size_t i = 0; i < modes.size() && i < 10; ++i) {
-      if (!modes[i].visible) continue;
-      combo->addItem(Q(ui::TextOf(modes[i].name)), static_cast<int>(i));
-    }
-    const auto& customs = m->CustomLightModes();
-    for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
-      combo->addItem(Q(customs[i].name), static_cast<int>(i + 10));
+    FillLightModeCombo(combo, m->LightModes(), m->CustomLightModes());
   }
   ShowLighting();
 }

@@ -1,0 +1,147 @@
+// The mousepad and headset pages built from their layouts, driven through the router as in the
+// main window: the light buttons found, a lighting change written as the block, the voice
+// controls reaching the chip, and a headset without its chip showing why.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+#include "device/headset/TessaroRO6533Device.h"
+#include "device/mousepad/StripDeviceRig.h"
+#include "device/mousepad/TessaroMousePadDevice.h"
+#include "pages/headset/HeadsetPageUI.h"
+#include "pages/mouse/MousePageRig.h"
+#include "pages/mousepad/MousePadPageUI.h"
+#include "sim/SimHeadset.h"
+#include "sim/SimMousepad.h"
+
+namespace orlo {
+namespace {
+
+using namespace ui::notify;
+using testing_support::RoutedWindow;
+
+template <class Driver, class Sim, class Page>
+class StripPageRig : public testing_support::StripDeviceRig<Driver, Sim> {
+ protected:
+  using Base = testing_support::StripDeviceRig<Driver, Sim>;
+  void SetUp() override {
+    Base::SetUp();
+    ui::RegisterToolkitControls();
+    RegisterDeviceFamilies();
+    window_ = std::make_unique<RoutedWindow>();
+  }
+  void TearDown() override {
+    if (this->driver_) this->driver_->StopLightThread();
+    page_ = nullptr;
+    window_.reset();
+    Base::TearDown();
+  }
+  void OpenPage(const std::string& word, uint16_t family, const char* layout,
+                const std::function<void(Driver&)>& prepare = {}) {
+    this->Connect(word, family);
+    if (prepare) prepare(*this->driver_);
+    ui::CDialogBuilder builder;
+    QWidget* root = builder.Create(layout, nullptr, window_.get());
+    ASSERT_NE(root, nullptr) << builder.LastError();
+    page_ = qobject_cast<Page*>(root);
+    ASSERT_NE(page_, nullptr);
+    ui::CNotifyBridge::Instance().Attach(page_);
+    page_->Attach(this->driver_.get());
+    page_->BuildPage();
+    this->driver_->OnFirstContact();
+    window_->selected = this->driver_.get();
+    Settle();
+  }
+  // The device's worker has done what the routes gave it, and the page shows the result.
+  void Settle() {
+    ASSERT_TRUE(this->driver_->Session().Drain(std::chrono::seconds(10)));
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  void Raise(const std::string& name, const char* type, int64_t wParam) {
+    ui::TNotifyUI msg{type, page_->template findChild<QWidget*>(QString::fromStdString(name)), name, wParam, 0};
+    window_->Notify(msg);
+    Settle();
+  }
+  template <class T>
+  T* Find(const std::string& name) const {
+    return page_->template findChild<T*>(QString::fromStdString(name));
+  }
+
+  std::unique_ptr<RoutedWindow> window_;
+  Page* page_ = nullptr;
+};
+
+using PadPage = StripPageRig<CTessaroMousePadDevice, sim::SimMousepad, CMousePadPageUI>;
+using HeadsetPage = StripPageRig<CTessaroRO6533Device, sim::SimHeadset, CHeadsetPageUI>;
+
+TEST_F(PadPage, FifteenLightsAndABrightnessChangeWrittenAsTheBlock) {
+  OpenPage("mousepad", kKindMousePad, "XML\\DeviceXml\\mousepaddevice.xml");
+  EXPECT_EQ(page_->LightButtonCount(), 15);
+  Raise("deng_light_slider", kValueChanged, 2);
+  driver_->Debounce().Fire();
+  Settle();
+  // Byte 2 is the brightness level; the rest is the profile's effect and the pad's own bytes.
+  EXPECT_EQ(Peek(2, 1), (std::vector<uint8_t>{2}));
+  EXPECT_EQ(driver_->Profile().GetLightInfo().brightness, 2);
+}
+
+TEST_F(HeadsetPage, VoiceControlsReachTheChipAndShowTheResult) {
+  std::shared_ptr<sim::SimAudioChip> chip;
+  OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml", [&](CTessaroRO6533Device& d) {
+    chip = sim_->AudioChip();
+    d.SetAudioChip(chip);
+  });
+  EXPECT_EQ(page_->LightButtonCount(), 13);
+  Raise("6533_eq_option_7", kSelectChanged, 1);
+  const int expected[10] = {14, 10, 4, 0, -4, -3, -1, 1, 2, 3};
+  for (int b = 0; b < 10; ++b) {
+    EXPECT_EQ(chip->IntValue(audio::Flow::kPlayback, "EQ_Slider" + std::to_string(b + 1)), expected[b]) << b;
+    EXPECT_EQ(Find<QSlider>("6533_eq_hz_slider_" + std::to_string(b))->value(), expected[b]) << b;
+  }
+  Raise("6533_MicIn_slider", kValueChanged, 35);
+  EXPECT_FLOAT_EQ(*chip->FloatValue(audio::Flow::kRecording, "VolumeScalarControl"), 0.35f);
+  Raise("magic_option_2", kSelectChanged, 1);
+  EXPECT_EQ(chip->IntValue(audio::Flow::kRecording, "MagicVoice_Selection"), 1);
+  EXPECT_FALSE(Find<QLabel>("chip_state_label")->isVisibleTo(page_));
+  EXPECT_TRUE(Find<QWidget>("eq_band_row")->isEnabled());
+}
+
+TEST_F(HeadsetPage, CustomEqualiserSavedFromTheSlidersAndADuplicateNameRefused) {
+  OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml",
+           [&](CTessaroRO6533Device& d) { d.SetAudioChip(sim_->AudioChip()); });
+  for (int b = 0; b < 10; ++b) Find<QSlider>("6533_eq_hz_slider_" + std::to_string(b))->setValue(b - 5);
+  Find<QLineEdit>("custom_eq_name_edit")->setText("Late night");
+  Raise("hs_EQ_btn_save", kClick, 0);
+  EXPECT_EQ(driver_->CustomEqNames(), (std::vector<std::string>{"Late night"}));
+  EXPECT_EQ(driver_->Profile().GetCustomEQValues(0), (std::vector<int32_t>{-5, -4, -3, -2, -1, 0, 1, 2, 3, 4}));
+  EXPECT_EQ(Find<QComboBox>("custom_eq_name_combo")->currentText().toStdString(), "Late night");
+  EXPECT_TRUE(Find<QWidget>("custom_eq_option_layout")->isEnabled());
+  EXPECT_TRUE(window_->messages.empty());
+
+  Find<QLineEdit>("custom_eq_name_edit")->setText("LATE NIGHT");
+  Raise("hs_EQ_btn_save", kClick, 0);
+  EXPECT_EQ(window_->messages, (std::vector<std::string>{"message_text_5"}));
+  EXPECT_EQ(driver_->CustomEqNames().size(), 1u);
+}
+
+TEST_F(HeadsetPage, WithoutTheChipTheVoiceControlsAreDisabledWithTheReason) {
+  OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml", [](CTessaroRO6533Device& d) {
+    d.SetChipSource([](const std::string&, uint16_t, uint16_t) {
+      return std::pair<std::shared_ptr<audio::IAudioChip>, std::string>{nullptr, "no sound card with USB id 0000:0000"};
+    });
+  });
+  page_->ShowVoice();
+  EXPECT_EQ(Find<QLabel>("chip_state_label")->text().toStdString(),
+            "Voice settings unavailable: no sound card with USB id 0000:0000");
+  EXPECT_FALSE(Find<QWidget>("mic_row")->isEnabled());
+  EXPECT_FALSE(Find<QWidget>("eq_band_row")->isEnabled());
+  // A route still runs, but nothing reaches a chip and the profile keeps its level.
+  const int level = driver_->Profile().GetSystemSetStages().micInValue;
+  Raise("6533_MicIn_slider", kValueChanged, level == 10 ? 11 : 10);
+  EXPECT_EQ(driver_->Profile().GetSystemSetStages().micInValue, level);
+}
+
+}  // namespace
+}  // namespace orlo
