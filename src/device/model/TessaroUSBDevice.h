@@ -106,6 +106,9 @@ class CTessaroUSBDevice : public IDeviceDriver {
                             int /*screenHeight*/) {
     return 0;
   }
+  // The window's light-control state (1: the host drives the device lighting, 0: it leaves it
+  // to others). Runs on the session's worker.
+  virtual void SetLightControl(int /*state*/) {}
   // Writes the model's key assignments (block 0: the active table).
   virtual int RewriteKeyAssignments(int /*block*/) { return 0; }
   // Saves the model into the active profile's document.

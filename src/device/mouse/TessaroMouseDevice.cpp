@@ -420,17 +420,7 @@ int CTessaroMouseDevice::WriteMacros(const std::vector<int>& macros) {
     auto lock = ModelLock();
     deviceInfo_ = info;
   }
-  CMacroCatalogue catalogue(DeviceFolder());
-  const std::vector<MacroEntry> entries = catalogue.LoadCatalogue();
-  std::vector<std::vector<MacroEvent>> events;
-  for (int m : macros) {
-    std::vector<MacroEvent> list;
-    if (m >= 0 && m < static_cast<int>(entries.size())) {
-      const std::string path = catalogue.MacroPath(entries[m]);
-      if (!path.empty()) list = CMacroFile::Read(path).events;
-    }
-    events.push_back(std::move(list));
-  }
+  const std::vector<std::vector<MacroEvent>> events = LoadMacroEvents(DeviceFolder(), macros);
   const size_t total = EventContainerSize(events);
   const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
   if (total > area) return static_cast<int>((total - area) / 4 + 1);
