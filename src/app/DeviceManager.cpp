@@ -600,7 +600,14 @@ void CDeviceManager::SelectNextTab() {
 
 // ---- window state --------------------------------------------------------------------------------
 
-void CDeviceManager::SetLightControl(int /*state*/) {}
+void CDeviceManager::SetLightControl(int state) {
+  // Each device takes the state on its own worker: a claim is an exchange with the device.
+  for (auto& r : records_)
+    if (r->device) {
+      CTessaroUSBDevice* device = r->device.get();
+      device->Session().Submit([device, state] { device->SetLightControl(state); });
+    }
+}
 
 void CDeviceManager::SetWindowActive(bool active) {
   for (auto& r : records_)

@@ -6,6 +6,7 @@
 #include "base/DeviceKinds.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DevicePageUI.h"
+#include "pages/keyboard/KeyboardFamily.h"
 #include "pages/mouse/MouseFamily.h"
 
 namespace orlo {
@@ -38,6 +39,7 @@ void RegisterDeviceFamilies() {
   CDevicePageUI::RegisterPageControls();
   // One line per family folder.
   RegisterMouseFamily();
+  RegisterKeyboardFamily();
 }
 
 }  // namespace orlo

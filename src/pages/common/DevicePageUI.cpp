@@ -4,9 +4,14 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QTimer>
+#include <QAbstractButton>
+#include <QSlider>
 #include <algorithm>
+#include <array>
 
 #include "device/model/TessaroUSBDevice.h"
+#include "pages/common/QuietControls.h"
+#include "ui/LanguageStore.h"
 #include "ui/ControlFactory.h"
 
 namespace orlo {
@@ -129,6 +134,39 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
       d->ApplySettings(0, 0, 1, w, h);
     });
   });
+}
+
+void CDevicePageUI::ShowLightingControls(const LightInfo& e) {
+  if (auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"))) {
+    ui::CNotifyBridge::Mute mute(combo);
+    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
+  }
+  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_light_slider")), e.brightness);
+  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_speed_slider")), e.speed);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_7color_check")), e.multiColor != 0);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXL_check")), e.direction != 0);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXR_check")), e.direction == 0);
+  const std::array<std::pair<const char*, uint8_t>, 3> rgb = {
+      {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}}};
+  for (const auto& [name, v] : rgb)
+    if (auto* edit = findChild<QLineEdit*>(QLatin1String(name))) edit->setText(QString::number(v));
+  if (auto* swatch = findChild<QWidget*>(QStringLiteral("deng_color_swatch")))
+    swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border-radius: 6px;")
+                              .arg(e.red).arg(e.green).arg(e.blue));
+}
+
+void CDevicePageUI::FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
+                                 const std::vector<CustomLightEntry>& customs, int firstCustom) {
+  auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"));
+  if (combo == nullptr) return;
+  ui::CNotifyBridge::Mute mute(combo);
+  combo->clear();
+  for (size_t i = 0; i < builtIns.size() && i < builtInLimit; ++i) {
+    if (!builtIns[i].visible) continue;
+    combo->addItem(QString::fromStdString(ui::TextOf(builtIns[i].name)), static_cast<int>(i));
+  }
+  for (size_t i = 0; i < customs.size() && static_cast<int>(i) + firstCustom < 256; ++i)
+    combo->addItem(QString::fromStdString(customs[i].name), static_cast<int>(i) + firstCustom);
 }
 
 void CDevicePageUI::ChangeLighting(const std::function<void(LightInfo&)>& change) {

@@ -101,6 +101,12 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // The routes of the lighting controls ("deng_…", the mode list, the colour) for pages that
   // carry them.
   void RegisterLightingRoutes(CRouteTable& routes);
+  // Shows an effect on the lighting controls ("deng_…", the mode list, the colour swatch).
+  void ShowLightingControls(const LightInfo& e);
+  // Fills the mode list: the visible built-in effects below builtInLimit (data: their index),
+  // then the custom effects (data: firstCustom + their index).
+  void FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
+                    const std::vector<CustomLightEntry>& customs, int firstCustom);
   // One change to the driver's light effect, committed and shown.
   void ChangeLighting(const std::function<void(LightInfo&)>& change);
 

@@ -14,6 +14,7 @@
 
 #include "device/mouse/TessaroMouseDevice.h"
 #include "macro/MacroCatalogue.h"
+#include "pages/common/QuietControls.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
@@ -35,23 +36,6 @@ constexpr int kDoubleClickMax = 900;
 std::string Name(const char* prefix, int i) { return prefix + std::to_string(i); }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// Sets a check state without raising "selectchanged".
-void SetCheckedQuietly(QAbstractButton* b, bool on) {
-  if (b == nullptr || b->isChecked() == on) return;
-  CNotifyBridge::Mute mute(b);
-  // Exclusive siblings would refuse to uncheck; the page keeps exclusivity itself.
-  const bool exclusive = b->autoExclusive();
-  b->setAutoExclusive(false);
-  b->setChecked(on);
-  b->setAutoExclusive(exclusive);
-}
-
-void SetValueQuietly(QSlider* s, int v) {
-  if (s == nullptr) return;
-  CNotifyBridge::Mute mute(s);
-  s->setValue(v);
-}
 
 void Repolish(QWidget* w) {
   w->style()->unpolish(w);
@@ -80,21 +64,11 @@ T* CMousePageUI::Child(const std::string& name) const {
 // ---- catalogues ---------------------------------------------------------------------------------
 
 void CMousePageUI::ShowCatalogues() {
-  auto* combo = Child<QComboBox>("light_combo_modeSelect");
   const CTessaroMouseDevice* m = Mouse();
-  if (combo == nullptr || m == nullptr) return;
-  CNotifyBridge::Mute mute(combo);
-  combo->clear();
+  if (m == nullptr) return;
   {
     auto lock = m->ModelLock();
-    const auto& modes = m->LightModes();
-    for (size_t i = 0; i < modes.size() && i < 10; ++i) {
-      if (!modes[i].visible) continue;
-      combo->addItem(Q(ui::TextOf(modes[i].name)), static_cast<int>(i));
-    }
-    const auto& customs = m->CustomLightModes();
-    for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
-      combo->addItem(Q(customs[i].name), static_cast<int>(i + 10));
+    FillModeList(m->LightModes(), 10, m->CustomLightModes(), 10);
   }
   ShowLighting();
 }
@@ -349,23 +323,7 @@ void CMousePageUI::ShowSettingTab(int index) {
 void CMousePageUI::ShowLighting() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
-  const LightInfo e = m->GetLightEffect();
-  if (auto* combo = Child<QComboBox>("light_combo_modeSelect")) {
-    CNotifyBridge::Mute mute(combo);
-    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
-  }
-  SetValueQuietly(Child<QSlider>("deng_light_slider"), e.brightness);
-  SetValueQuietly(Child<QSlider>("deng_speed_slider"), e.speed);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_7color_check"), e.multiColor != 0);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_FXL_check"), e.direction != 0);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_FXR_check"), e.direction == 0);
-  const std::array<std::pair<const char*, uint8_t>, 3> rgb = {
-      {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}}};
-  for (const auto& [name, v] : rgb)
-    if (auto* edit = Child<QLineEdit>(name)) edit->setText(QString::number(v));
-  if (auto* swatch = Child<QWidget>("deng_color_swatch"))
-    swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border-radius: 6px;")
-                              .arg(e.red).arg(e.green).arg(e.blue));
+  ShowLightingControls(m->GetLightEffect());
   ShowLogoTip();
 }
 
