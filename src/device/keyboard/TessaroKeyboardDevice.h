@@ -94,6 +94,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   void SetKeyAssignment(int position, const AssignCode& code);
   // Style colour of the host-driven colour effect (red, green, blue).
   void SetAudioStyle(const int32_t* values, size_t count);
+  // A frame of audio levels for the music effect (the first 25 are used).
+  void OnAudioLevels(const int32_t* levels, size_t count) { engine_.OnAudioLevels(levels, count); }
 
   // ---- profile document --------------------------------------------------------------------
   int LoadProfileIntoState() override;

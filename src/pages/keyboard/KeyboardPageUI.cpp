@@ -24,6 +24,14 @@ constexpr const char* kKeyGlow = "file='image/keyboard/key_glow.svg'";
 std::string Name(const char* prefix, int i) { return prefix + std::to_string(i); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A key name's text; a key without a translation shows its legend (the name id's last part).
+std::string KeyText(const std::string& id) {
+  static const std::string kPrefix = "keyboard_key_";
+  const std::string text = ui::TextOf(id);
+  if (text == id && id.rfind(kPrefix, 0) == 0) return id.substr(kPrefix.size());
+  return text;
+}
+
 // The shown name of an assignment (parts of a combined key translated one by one).
 std::string ShownName(const AssignCode& code, const std::vector<std::string>& macros) {
   const auto name = KeyInfoNameOf(code, macros);
@@ -32,7 +40,7 @@ std::string ShownName(const AssignCode& code, const std::vector<std::string>& ma
   std::string shown;
   for (const std::string& part : NameParts(name->text)) {
     if (!shown.empty()) shown += '+';
-    shown += ui::TextOf(part);
+    shown += KeyText(part);
   }
   return shown;
 }
