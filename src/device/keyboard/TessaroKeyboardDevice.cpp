@@ -57,15 +57,7 @@ void CTessaroKeyboardDevice::SetProfileKindIndex(int index) {
   profile_.SetProfileKindIndex(index);
 }
 
-void CTessaroKeyboardDevice::PrepareProfileFiles() {
-  auto lock = ModelLock();
-  if (ProfileList().Folder().empty()) ProfileList().SetPaths(DeviceFolder(), DefaultDocumentPath());
-  // An id that could leave the folder gives no path and keeps the former one.
-  const std::string path = ProfileList().DocumentPath(ActiveProfileId());
-  if (!path.empty()) profile_.SetProfilePath(path);
-  profile_.SetLightConfigPath(DeviceFolder() + lightConfigName_ + ".config");
-  profile_.SetDefaultPath(DefaultDocumentPath());
-}
+void CTessaroKeyboardDevice::PrepareProfileFiles() { PrepareProfilePaths(profile_); }
 
 int CTessaroKeyboardDevice::LoadProfile() {
   {
@@ -147,20 +139,7 @@ void CTessaroKeyboardDevice::SetSystemSettings(const KeyboardSystemStages& stage
   profile_.SetSystemStages(w[0], w[1], w[2]);
 }
 
-void CTessaroKeyboardDevice::LoadCatalogues() {
-  {
-    auto lock = ModelLock();
-    macroCount_ = CMacroCatalogue(DeviceFolder()).Count();
-    CJsonFile file;
-    const Json::Value names = file.ReadDocument(DefaultLightCataloguePath());
-    std::vector<BuiltInLightEntry> modes;
-    if (ReadBuiltInLightNames(names, profileKindIndex_, modes)) lightModes_ = std::move(modes);
-    const Json::Value config = file.ReadDocument(DeviceFolder() + lightConfigName_ + ".config");
-    std::vector<CustomLightEntry> customs;
-    if (ReadCustomLightEntries(config, profileKindIndex_, customs)) customModes_ = std::move(customs);
-  }
-  if (auto* o = observer_.load()) o->OnCataloguesLoaded();
-}
+void CTessaroKeyboardDevice::LoadCatalogues() { ReadCatalogues(macroCount_, lightModes_, customModes_); }
 
 bool CTessaroKeyboardDevice::HasLightMode(int mode) const {
   auto lock = ModelLock();
@@ -333,25 +312,7 @@ int CTessaroKeyboardDevice::RewriteKeyAssignments(int block) {
   return WriteKeyAssignments(block, list);
 }
 
-int CTessaroKeyboardDevice::WriteMacros(const std::vector<int>& macros) {
-  if (!Guard()) return -1;
-  DeviceInfo info;
-  if (link().ReadDeviceInfo(info) != 1) return -1;
-  {
-    auto lock = ModelLock();
-    deviceInfo_ = info;
-  }
-  const std::vector<std::vector<MacroEvent>> events = LoadMacroEvents(DeviceFolder(), macros);
-  const size_t total = EventContainerSize(events);
-  const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
-  if (total > area) return static_cast<int>((total - area) / 4 + 1);
-  const std::vector<uint8_t> block = BuildEventContainer(events);
-  if (block.empty()) return -1;
-  int r = link().BeginConfig();
-  if (r == 1) r = link().WriteMacroData(block.data(), block.size());
-  link().EndConfig();
-  return r == 1 ? 0 : -1;
-}
+int CTessaroKeyboardDevice::WriteMacros(const std::vector<int>& macros) { return WriteMacroBlock(macros); }
 
 int CTessaroKeyboardDevice::WriteLightData(int group) {
   const int offset = keyboard::LightGroupOffset(group);
@@ -431,19 +392,9 @@ void CTessaroKeyboardDevice::SetLightControl(int state) {
 
 // ---- reachability and power ----------------------------------------------------------------------
 
-int CTessaroKeyboardDevice::IsReachable() {
-  CDeviceLink& l = link();
-  return l.IsOpen() && l.ReceiverMode() && l.QueryWireless() ? 1 : 0;
-}
+int CTessaroKeyboardDevice::IsReachable() { return ReachableThroughReceiver(); }
 
-void CTessaroKeyboardDevice::PollBattery() {
-  CDeviceLink& l = link();
-  if (!l.IsOpen() || pollingSuspended_ || !l.QueryWireless()) return;
-  uint8_t power[6] = {};
-  if (l.ReadRange(power, sizeof power, 0) != 1) return;
-  power[3] = l.ReceiverMode() ? 1 : 0;
-  if (auto* o = observer_.load()) o->OnPowerChanged(power, 6);
-}
+void CTessaroKeyboardDevice::PollBattery() { ReportPowerState(pollingSuspended_); }
 
 // ---- companion interfaces ------------------------------------------------------------------------
 

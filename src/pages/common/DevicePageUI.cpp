@@ -11,6 +11,7 @@
 
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/QuietControls.h"
+#include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
 #include "ui/ControlFactory.h"
 
@@ -134,6 +135,37 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
       d->ApplySettings(0, 0, 1, w, h);
     });
   });
+}
+
+void CDevicePageUI::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ledsStale_ = true;
+  PaintLeds();
+}
+
+bool CDevicePageUI::LedPaintDue() {
+  const QWidget* top = window();
+  if (!isVisible() || (top != nullptr && top->isMinimized())) {
+    // Nothing on screen to update; showing the page or restoring the window paints then.
+    ledsStale_ = true;
+    return false;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return false;
+  ledsStale_ = false;
+  lastLedPaint_ = now;
+  return true;
+}
+
+bool CDevicePageUI::PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word) {
+  if (button == nullptr) return false;
+  const LedValue v = LedValue::FromWord(word);
+  const bool lit = v.brightness != 0 && (v.r | v.g | v.b) != 0;
+  const uint32_t tint = 0xFF000000u | (uint32_t{v.r} << 16) | (uint32_t{v.g} << 8) | v.b;
+  if (button->IsLightOn() == lit && button->LightOpacity() == v.brightness && button->LightTint() == tint)
+    return false;  // unchanged: no repaint
+  button->SetLightOn(lit, v.brightness, tint);
+  return true;
 }
 
 void CDevicePageUI::ShowLightingControls(const LightInfo& e) {

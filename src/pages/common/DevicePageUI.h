@@ -11,6 +11,7 @@
 // A notification without a sink is dropped.
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,6 +25,9 @@
 
 namespace orlo {
 
+namespace ui {
+class CDeviceKeyButtonUI;
+}
 class CTessaroUSBDevice;
 
 class CDevicePageUI : public QWidget, public IDeviceObserver {
@@ -33,6 +37,10 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   using PowerSink = std::function<void(const std::vector<uint8_t>& bytes)>;
 
   static constexpr const char* kClassName = "CDevicePageUI";
+  // The LED timer asks for painting every 10 ms on a wired device; the light buttons are
+  // repainted at most this often, which the eye cannot tell from every tick but costs a third of
+  // the time.
+  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
   static constexpr int kReloadTimer = 1002;
 
   explicit CDevicePageUI(QWidget* parent = nullptr);
@@ -91,6 +99,13 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   static void RegisterPageControls();
 
  protected:
+  // Showing the page paints the LED state at once: it moved on while the page was away.
+  void showEvent(QShowEvent* event) override;
+  // Whether PaintLeds should paint now: the page is on screen (visible, its window not
+  // minimised) and the last paint is kMinLedPaintGap old, or the page was off screen since.
+  bool LedPaintDue();
+  // Shows an LED word (LedValue) on a light button; false when the button already showed it.
+  static bool PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word);
   // The routes of the page's controls; the base registers those every device page has (the
   // function tabs, the default button).
   virtual void RegisterRoutes(CRouteTable& routes);
@@ -120,6 +135,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   std::optional<CRouteTable> routes_;
   IPageHost noHost_;
   IPageHost* host_ = &noHost_;
+  std::chrono::steady_clock::time_point lastLedPaint_{};
+  bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
 };
 
 }  // namespace orlo

@@ -269,38 +269,10 @@ void CKeyboardPageUI::SelectKey(int index) {
 
 void CKeyboardPageUI::PaintLeds() {
   CTessaroKeyboardDevice* k = Keyboard();
-  if (k == nullptr || !built_) return;
-  if (!IsOnScreen()) {
-    ledsStale_ = true;
-    return;
-  }
-  const auto now = std::chrono::steady_clock::now();
-  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return;
-  ledsStale_ = false;
-  lastLedPaint_ = now;
+  if (k == nullptr || !built_ || !LedPaintDue()) return;
   const CLedState& leds = k->ledState();
-  for (int p = 0; p < kPositions && p < leds.Size(); ++p) {
-    ui::CDeviceKeyButtonUI* b = lights_[p];
-    if (b == nullptr || b->isHidden()) continue;
-    const LedValue v = LedValue::FromWord(leds.GetWord(p));
-    const bool lit = v.brightness != 0 && (v.r | v.g | v.b) != 0;
-    const uint32_t tint = 0xFF000000u | (uint32_t{v.r} << 16) | (uint32_t{v.g} << 8) | v.b;
-    if (b->IsLightOn() == lit && b->LightOpacity() == v.brightness && b->LightTint() == tint) continue;
-    b->SetLightOn(lit, v.brightness, tint);
-    ++lightPaints_;
-  }
-}
-
-bool CKeyboardPageUI::IsOnScreen() const {
-  if (!isVisible()) return false;
-  const QWidget* top = window();
-  return top == nullptr || !top->isMinimized();
-}
-
-void CKeyboardPageUI::showEvent(QShowEvent* event) {
-  CDevicePageUI::showEvent(event);
-  ledsStale_ = true;
-  PaintLeds();
+  for (int p = 0; p < kPositions && p < leds.Size(); ++p)
+    if (lights_[p] != nullptr && !lights_[p]->isHidden() && PaintLight(lights_[p], leds.GetWord(p))) ++lightPaints_;
 }
 
 }  // namespace orlo

@@ -9,7 +9,6 @@
 // The frames of the host-driven effects do not depend on it: the driver's light thread streams
 // them whether the page is shown or not.
 #include <array>
-#include <chrono>
 #include <string>
 
 #include "pages/common/DevicePageUI.h"
@@ -32,7 +31,6 @@ class CKeyboardPageUI : public CDevicePageUI {
   static constexpr int kPositions = 170;
   static constexpr int kRates = 4;
   static constexpr int kRepeatDelays = 4;
-  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
 
   explicit CKeyboardPageUI(QWidget* parent = nullptr);
   std::string GetPageClassName() const override { return kClassName; }
@@ -62,14 +60,12 @@ class CKeyboardPageUI : public CDevicePageUI {
   long long LightPaints() const { return lightPaints_; }
 
  protected:
-  void showEvent(QShowEvent* event) override;
   void RegisterRoutes(CRouteTable& routes) override;
 
  private:
   template <class T>
   T* Child(const std::string& name) const;
   std::string Translate(const std::string& id) const;
-  bool IsOnScreen() const;
   void OnKeyClick(long long position);
   // Shows which key positions this keyboard has: the others' buttons are hidden.
   void ShowPresentKeys();
@@ -81,8 +77,6 @@ class CKeyboardPageUI : public CDevicePageUI {
   QSlider* repeat_ = nullptr;
   QLabel* textTest_ = nullptr;
   bool built_ = false;
-  bool ledsStale_ = true;
-  std::chrono::steady_clock::time_point lastLedPaint_{};
   long long lightPaints_ = 0;
 };
 

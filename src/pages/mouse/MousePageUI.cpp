@@ -329,46 +329,14 @@ void CMousePageUI::ShowLighting() {
 
 // ---- LEDs -----------------------------------------------------------------------------------------
 
-void CMousePageUI::PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const {
-  if (button == nullptr) return;
-  const LedValue v = LedValue::FromWord(word);
-  const bool lit = v.brightness != 0 && (v.r | v.g | v.b) != 0;
-  const uint32_t tint = 0xFF000000u | (uint32_t{v.r} << 16) | (uint32_t{v.g} << 8) | v.b;
-  if (button->IsLightOn() == lit && button->LightOpacity() == v.brightness && button->LightTint() == tint)
-    return;  // unchanged: no repaint
-  button->SetLightOn(lit, v.brightness, tint);
-}
-
 void CMousePageUI::PaintLeds() {
   CTessaroMouseDevice* m = Mouse();
-  if (m == nullptr || !built_) return;
-  // Nothing on screen to update; showing the page or restoring the window paints the state then.
-  if (!IsOnScreen()) {
-    ledsStale_ = true;
-    return;
-  }
-  const auto now = std::chrono::steady_clock::now();
-  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return;
-  ledsStale_ = false;
-  lastLedPaint_ = now;
+  if (m == nullptr || !built_ || !LedPaintDue()) return;
   const CLedState& leds = m->ledState();
   const int n = std::min(leds.Size(), kLights);
-  for (int i = 0; i < n; ++i) PaintButton(lights0_[i], leds.GetWord(i));
-  if (logo_ != nullptr && logoLed_ >= 0 && logoLed_ < leds.Size()) PaintButton(logo_, leds.GetWord(logoLed_));
-  for (int i = 0; i < n; ++i) PaintButton(lights_[i], leds.GetWord(i));
-}
-
-bool CMousePageUI::IsOnScreen() const {
-  if (!isVisible()) return false;
-  const QWidget* top = window();
-  return top == nullptr || !top->isMinimized();
-}
-
-void CMousePageUI::showEvent(QShowEvent* event) {
-  CDevicePageUI::showEvent(event);
-  // The LEDs moved on while the page was away.
-  ledsStale_ = true;
-  PaintLeds();
+  for (int i = 0; i < n; ++i) PaintLight(lights0_[i], leds.GetWord(i));
+  if (logo_ != nullptr && logoLed_ >= 0 && logoLed_ < leds.Size()) PaintLight(logo_, leds.GetWord(logoLed_));
+  for (int i = 0; i < n; ++i) PaintLight(lights_[i], leds.GetWord(i));
 }
 
 // ---- keys --------------------------------------------------------------------------------------

@@ -37,9 +37,6 @@ class CMousePageUI : public CDevicePageUI {
   static constexpr int kRates = 5;
   static constexpr int kKeyButtons = 11;
   static constexpr int kLights = 15;
-  // The LED timer asks for painting every 10 ms on a wired device; the picture is repainted at
-  // most this often, which the eye cannot tell from every tick but costs a third of the time.
-  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
 
   explicit CMousePageUI(QWidget* parent = nullptr);
   std::string GetPageClassName() const override { return kClassName; }
@@ -98,7 +95,6 @@ class CMousePageUI : public CDevicePageUI {
   ui::CDeviceKeyButtonUI* LightButton(int i) const;
 
  protected:
-  void showEvent(QShowEvent* event) override;
   void RegisterRoutes(CRouteTable& routes) override;
 
  private:
@@ -111,11 +107,6 @@ class CMousePageUI : public CDevicePageUI {
   void OnStageSelected(int stage, bool on);
   void OnStagePositionChanged(int stage, int position);
   void OnStageColourClicked(int stage);
-  // Visible and its window not minimised: only then are the light buttons worth updating.
-  bool IsOnScreen() const;
-  std::chrono::steady_clock::time_point lastLedPaint_{};
-  bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
-  void PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const;
 
   std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};
   std::array<ui::CDeviceKeyButtonUI*, kLights> lights_{};

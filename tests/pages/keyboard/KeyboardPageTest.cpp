@@ -89,21 +89,29 @@ TEST_F(KeyboardPageTest, AHostDrivenEffectKeepsStreamingWhileTheWindowIsHidden) 
   OpenPage();
   window_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  window_->hide();
   LightInfo e = keyboard_->GetLightEffect();
   e.mode = 30, e.brightness = 4;
   keyboard_->SetLightEffect(e);
   const int32_t style[3] = {0x10, 0x20, 0x30};
   keyboard_->SetAudioStyle(style, 3);
+  // Shown: five frames are at least 40 ms, past the paint gap, so the buttons take the colour.
+  ASSERT_TRUE(keyboard_->WaitForFrames(keyboard_->FramesStreamed() + 5, 3s));
+  const long long shownPaints = page_->LightPaints();
+  page_->PaintLeds();
+  EXPECT_GT(page_->LightPaints(), shownPaints);
+
   // Hidden: the page paints nothing, the keyboard still gets its frames.
+  window_->hide();
   const long long paints = page_->LightPaints();
+  const int32_t other[3] = {0x40, 0x50, 0x60};
+  keyboard_->SetAudioStyle(other, 3);
   ASSERT_TRUE(keyboard_->WaitForFrames(keyboard_->FramesStreamed() + 5, 3s));
   page_->PaintLeds();
   EXPECT_EQ(page_->LightPaints(), paints);
   const auto frames = sim_->StreamedFrames();
   ASSERT_FALSE(frames.empty());
   EXPECT_EQ(std::vector<uint8_t>(frames.back().bytes.begin() + 30, frames.back().bytes.begin() + 33),
-            (std::vector<uint8_t>{0x0F, 0x1F, 0x2F}));
+            (std::vector<uint8_t>{0x3F, 0x4F, 0x5F}));
 }
 
 }  // namespace
