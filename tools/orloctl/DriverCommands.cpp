@@ -187,17 +187,7 @@ int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
       const auto p = system.Pack();
       profile.SetSystemStages(p[0], p[1], p[2], p[3]);
     } else {
-      orlo::LightInfo e = s.mouse->GetLightEffect();
-      e.mode = static_cast<uint8_t>(Number(args[3], 0, 255, "MODE"));
-      if (args.size() == 10) {
-        e.brightness = static_cast<uint8_t>(Number(args[4], 0, 4, "LEVEL"));
-        e.speed = static_cast<uint8_t>(Number(args[5], 0, 4, "SPEED"));
-        e.direction = static_cast<uint8_t>(Number(args[6], 0, 1, "DIR"));
-        e.red = static_cast<uint8_t>(Number(args[7], 0, 255, "R"));
-        e.green = static_cast<uint8_t>(Number(args[8], 0, 255, "G"));
-        e.blue = static_cast<uint8_t>(Number(args[9], 0, 255, "B"));
-      }
-      s.mouse->SetLightEffect(e);
+      s.mouse->SetLightEffect(LightFromArgs(s.mouse->GetLightEffect(), args));
     }
     return s.Write();
   });

@@ -5,13 +5,30 @@
 // kind's own first contact.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CtlSupport.h"
 #include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
 #include "device/model/RecordingObserver.h"
+#include "profile/LightData.h"
 
 namespace orloctl {
+
+// `set DEVICE light MODE [LEVEL SPEED DIR R G B]`: args[3] onwards taken into an effect (usage
+// errors for values out of range).
+inline orlo::LightInfo LightFromArgs(orlo::LightInfo e, const std::vector<std::string>& args) {
+  e.mode = static_cast<uint8_t>(ParseInRange(args[3], 0, 255, "MODE"));
+  if (args.size() == 10) {
+    e.brightness = static_cast<uint8_t>(ParseInRange(args[4], 0, 4, "LEVEL"));
+    e.speed = static_cast<uint8_t>(ParseInRange(args[5], 0, 4, "SPEED"));
+    e.direction = static_cast<uint8_t>(ParseInRange(args[6], 0, 1, "DIR"));
+    e.red = static_cast<uint8_t>(ParseInRange(args[7], 0, 255, "R"));
+    e.green = static_cast<uint8_t>(ParseInRange(args[8], 0, 255, "G"));
+    e.blue = static_cast<uint8_t>(ParseInRange(args[9], 0, 255, "B"));
+  }
+  return e;
+}
 
 template <class Driver>
 struct DriverSession {

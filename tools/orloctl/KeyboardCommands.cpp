@@ -120,13 +120,7 @@ int RunKeyboardSet(const GlobalOptions& options, const std::vector<std::string>&
   // Check the arguments before anything is read or written.
   if (what == "light") {
     if (args.size() != 4 && args.size() != 10) throw UsageError{"usage: set keyboard light MODE [LEVEL SPEED DIR R G B]"};
-    ParseInRange(args[3], 0, 255, "MODE");
-    if (args.size() == 10) {
-      ParseInRange(args[4], 0, 4, "LEVEL");
-      ParseInRange(args[5], 0, 4, "SPEED");
-      ParseInRange(args[6], 0, 1, "DIR");
-      for (int i = 7; i < 10; ++i) ParseInRange(args[i], 0, 255, "R G B");
-    }
+    LightFromArgs({}, args);
   } else if (what == "rate") {
     if (args.size() != 4) throw UsageError{"usage: set keyboard rate N"};
     ParseInRange(args[3], 0, 3, "N");
@@ -141,17 +135,7 @@ int RunKeyboardSet(const GlobalOptions& options, const std::vector<std::string>&
     KeyboardSession s(options, true);
     CTessaroKeyboardDevice& k = *s.keyboard;
     if (what == "light") {
-      orlo::LightInfo e = k.GetLightEffect();
-      e.mode = static_cast<uint8_t>(ParseInRange(args[3], 0, 255, "MODE"));
-      if (args.size() == 10) {
-        e.brightness = static_cast<uint8_t>(ParseInRange(args[4], 0, 4, "LEVEL"));
-        e.speed = static_cast<uint8_t>(ParseInRange(args[5], 0, 4, "SPEED"));
-        e.direction = static_cast<uint8_t>(ParseInRange(args[6], 0, 1, "DIR"));
-        e.red = static_cast<uint8_t>(ParseInRange(args[7], 0, 255, "R"));
-        e.green = static_cast<uint8_t>(ParseInRange(args[8], 0, 255, "G"));
-        e.blue = static_cast<uint8_t>(ParseInRange(args[9], 0, 255, "B"));
-      }
-      k.SetLightEffect(e);
+      k.SetLightEffect(LightFromArgs(k.GetLightEffect(), args));
     } else {
       auto sys = k.SystemSettings();
       if (what == "rate") {

@@ -119,10 +119,7 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
   using ui::TNotifyUI;
   for (int n = 1; n <= 8; ++n) {
     routes.OnName(ui::notify::kSelectChanged, kFunctionTabs[n - 1], [this, n](TNotifyUI& msg, long long) {
-      if (device_ == nullptr || msg.wParam == 0) return;
-      device_->SetFunctionTab(n);
-      const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
-      ShowFunctionTab(f, k);
+      if (msg.wParam != 0) OpenFunctionTab(n);
     });
   }
   routes.OnName(ui::notify::kClick, "default_btn", [this](TNotifyUI&, long long) {
@@ -141,6 +138,13 @@ void CDevicePageUI::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   ledsStale_ = true;
   PaintLeds();
+}
+
+void CDevicePageUI::OpenFunctionTab(int n) {
+  if (device_ == nullptr) return;
+  device_->SetFunctionTab(n);
+  const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
+  ShowFunctionTab(f, k);
 }
 
 bool CDevicePageUI::LedPaintDue() {

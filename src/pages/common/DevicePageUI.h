@@ -101,6 +101,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
  protected:
   // Showing the page paints the LED state at once: it moved on while the page was away.
   void showEvent(QShowEvent* event) override;
+  // Makes function tab n (1..8) the device's and shows its layouts.
+  void OpenFunctionTab(int n);
   // Whether PaintLeds should paint now: the page is on screen (visible, its window not
   // minimised) and the last paint is kMinLedPaintGap old, or the page was off screen since.
   bool LedPaintDue();

@@ -124,11 +124,7 @@ void CMousePageUI::BuildPage() {
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   built_ = true;
   // The page opens on the device's performance settings.
-  if (CTessaroUSBDevice* d = Device()) {
-    d->SetFunctionTab(4);
-    const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(4, d->ConnectionKind());
-    ShowFunctionTab(f, k);
-  }
+  OpenFunctionTab(4);
   ShowSettingTab(0);
 }
 
