@@ -327,6 +327,30 @@ int CTessaroKeyboardDevice::WriteLightData(int group) {
   return link().WriteLightData(frame.data(), frame.size(), group, keyboard::kLightGroupBytes);
 }
 
+int CTessaroKeyboardDevice::PaintKey(int position) {
+  int group;
+  {
+    auto lock = ModelLock();
+    const LightInfo e = GetLightEffect();
+    if (e.mode != keyboard::CKeyboardLightEngine::kPerKeyColours || position < 0 || position >= kPositions) return 0;
+    // The brightness the effect shows every key at (the light thread keeps it there).
+    const uint8_t level = preview::Brightness(e.brightness);
+    CLedState& leds = ledState();
+    leds.Set(position, {e.red, e.green, e.blue}, level);
+    std::vector<LightColor> colours(kPositions);
+    for (int p = 0; p < kPositions; ++p) {
+      const LedValue v = leds.Get(p);
+      colours[static_cast<size_t>(p)] = {v.r, v.g, v.b, v.brightness};
+    }
+    group = profile_.GetCustomLightModeGroupIndex();
+    profile_.SetCustomLightColors(colours, group);
+    profile_.Save();
+  }
+  // Through the receiver the group is only stored: the next first contact on the cable sends it.
+  if (link().ReceiverMode()) return 0;
+  return WriteLightData(group);
+}
+
 int CTessaroKeyboardDevice::WriteLightGroups() {
   for (int g = 0; g < keyboard::kLightGroupCount; ++g)
     if (const int r = WriteLightData(g); r != 1) return r;

@@ -76,6 +76,11 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   // Colour group `group` of the profile, scaled by each key's brightness, into the keyboard's
   // light data area.
   int WriteLightData(int group);
+  // Per-key colour effect: key position p takes the effect's colour at the effect's brightness,
+  // the selected group is stored in the profile (saved) and, on the cable, written to the
+  // keyboard. 1 when written, 0 when only stored or nothing to do (another effect, p out of
+  // range), else the failing link code.
+  int PaintKey(int position);
   // Every colour group the profile holds.
   int WriteLightGroups();
   // Streams one per-key frame of the current LED state (wired only).

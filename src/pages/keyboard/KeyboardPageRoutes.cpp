@@ -47,7 +47,14 @@ void CKeyboardPageUI::RegisterRoutes(CRouteTable& routes) {
 
 void CKeyboardPageUI::OnKeyClick(long long position) {
   CTessaroKeyboardDevice* k = Keyboard();
-  if (k == nullptr || k->GetFunctionTab() != 2 || position < 0 || position >= kPositions) return;
+  if (k == nullptr || position < 0 || position >= kPositions) return;
+  if (k->GetFunctionTab() == 1) {
+    // Lighting tab: in the per-key colour effect a click paints the key.
+    const int p = static_cast<int>(position);
+    k->Session().Submit([k, p] { k->PaintKey(p); });
+    return;
+  }
+  if (k->GetFunctionTab() != 2) return;
   k->SetSelectedKey(static_cast<int>(position));
   SelectKey(static_cast<int>(position));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KeyboardDeviceTestSupport.h"
+#include "profile/JsonFile.h"
 
 namespace orlo {
 namespace {
@@ -41,6 +42,44 @@ TEST_F(KeyboardDeviceLightTest, AStreamedFramePutsEachKeysColourAtItsLed) {
   std::copy(a, a + 3, expected.begin() + 30);
   std::copy(esc, esc + 3, expected.begin() + 33);
   EXPECT_EQ(frames[0].bytes, expected);
+}
+
+TEST_F(KeyboardDeviceLightTest, APaintedKeyGoesIntoItsGroupAtItsLedAndIntoTheProfile) {
+  for (const bool receiver : {false, true}) {
+    SCOPED_TRACE(receiver ? "receiver" : "wired");
+    Connect(receiver);
+    keyboard_->LoadCatalogues();
+    ASSERT_EQ(keyboard_->ReadAll(), 1);
+    keyboard_->LoadProfile();
+    keyboard_->Profile().SetCustomLightModeGroupIndex(2);
+    LightInfo e = keyboard_->GetLightEffect();
+    e.mode = 6;
+    keyboard_->SetLightEffect(e);
+    EXPECT_EQ(keyboard_->PaintKey(64), 0);  // another effect: nothing painted
+    e.mode = 20, e.brightness = 4, e.red = 0x80, e.green = 0x40, e.blue = 0x20;
+    keyboard_->SetLightEffect(e);
+    sim_->ClearLog();
+    EXPECT_EQ(keyboard_->PaintKey(64), receiver ? 0 : 1);
+    const auto area = memory_->Snapshot(sim::Area::LightData);
+    if (receiver) {
+      // Stored only: nothing reaches the keyboard through the receiver.
+      EXPECT_EQ(CountOf(kCmdWriteLightData), 0u);
+    } else {
+      // Group 2 starts at 1024; "A" lights LED 10 (bytes 30-32), scaled by full brightness.
+      EXPECT_EQ(std::vector<uint8_t>(area.begin() + 1024 + 27, area.begin() + 1024 + 36),
+                (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x7F, 0x3F, 0x1F, 0x00, 0x00, 0x00}));
+      EXPECT_EQ(Chunks(kCmdWriteLightData), (ChunkList{{56, 1024}, {56, 1080}, {56, 1136}, {56, 1192}, {56, 1248},
+                                                      {32, 1304}}));
+    }
+    CJsonFile file;
+    const Json::Value doc = file.ReadDocument(keyboard_->GetProfileName());
+    const Json::Value& a = doc["Device"][0]["CustomLightMode"]["LightColorInfo"][2][64];
+    EXPECT_EQ(a["Red"].asInt(), 0x80);
+    EXPECT_EQ(a["Blue"].asInt(), 0x20);
+    EXPECT_EQ(a["Alpha"].asInt(), 255);
+    keyboard_.reset();
+    memory_ = sim::SimKeyboard::MakeMemory();
+  }
 }
 
 TEST_F(KeyboardDeviceLightTest, TheLightThreadStreamsAHostDrivenEffectOnItsOwn) {
