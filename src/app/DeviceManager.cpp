@@ -12,7 +12,6 @@
 #include "app/MpDevicePowerUI.h"
 #include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
-#include "device/headset/TessaroRO6533Device.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DeviceFamilies.h"
 #include "pages/common/DevicePageUI.h"
@@ -606,9 +605,12 @@ void CDeviceManager::SelectNextTab() {
 // ---- window state --------------------------------------------------------------------------------
 
 void CDeviceManager::SetLightControl(int state) {
-  // The headset's LEDs follow the preview only while the program drives the lights.
+  // Each device takes the state on its own worker: a claim is an exchange with the device.
   for (auto& r : records_)
-    if (auto* headset = dynamic_cast<CTessaroRO6533Device*>(r->device.get())) headset->SetLightControl(state != 0);
+    if (r->device) {
+      CTessaroUSBDevice* device = r->device.get();
+      device->Session().Submit([device, state] { device->SetLightControl(state); });
+    }
 }
 
 void CDeviceManager::SetWindowActive(bool active) {

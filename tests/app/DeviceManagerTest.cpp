@@ -21,6 +21,7 @@
 #include "app/SlotScanner.h"
 #include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
+#include "device/keyboard/TessaroKeyboardDevice.h"
 #include "device/mouse/TessaroMouseDevice.h"
 #include "pages/common/DevicePageUI.h"
 #include "sim/SimBackend.h"
@@ -108,8 +109,9 @@ class DeviceManagerTest : public ::testing::Test {
     DeviceManagerOptions options;
     options.backend = faulty ? std::shared_ptr<hid::HidBackend>(backend) : sim;
     options.pageLayout = [this](int row) { return row <= 1 ? pageFile : std::string("XML/none.xml"); };
-    options.makeDriver = [withKeyboardDriver](int kind, std::shared_ptr<hid::HidBackend> b)
+    options.makeDriver = [this, withKeyboardDriver](int kind, std::shared_ptr<hid::HidBackend> b)
         -> std::unique_ptr<CTessaroUSBDevice> {
+      if (keyboardDriver && kind == kKindKeyboard) return std::make_unique<CTessaroKeyboardDevice>(b);
       if (kind == kKindMouse || (withKeyboardDriver && kind == kKindKeyboard))
         return std::make_unique<CTessaroMouseDevice>(b);
       return nullptr;
@@ -164,6 +166,7 @@ class DeviceManagerTest : public ::testing::Test {
   CStopEvent stop;
   int broughtToFront = 0;
   int capturesEnded = 0;
+  bool keyboardDriver = false;  // the keyboard row gets the keyboard's own driver
 };
 
 TEST_F(DeviceManagerTest, ReceiverWithMouseAsleepKeepsTabHiddenUntilAProbeAnswers) {
@@ -445,6 +448,32 @@ TEST_F(DeviceManagerTest, SimulatedDeviceCommandsPlugAndUnplug) {
   EXPECT_TRUE(manager->OnSimCommand("plug mouse"));
   Scan();
   EXPECT_TRUE(MouseTab()->IsVisible());
+}
+
+TEST_F(DeviceManagerTest, TheLightControlStateReachesEveryDeviceOnItsWorker) {
+  keyboardDriver = true;
+  Start("mouse,keyboard");
+  Scan();
+  CTessaroKeyboardDevice* keyboard = nullptr;
+  for (int i = 0; i < manager->TabCount(); ++i)
+    if (auto* k = dynamic_cast<CTessaroKeyboardDevice*>(manager->DeviceOfTab(i))) keyboard = k;
+  ASSERT_NE(keyboard, nullptr);
+  ASSERT_TRUE(keyboard->link().IsOpen());
+  auto device = sim->Device("keyboard");
+  auto claims = [&] {
+    size_t n = 0;
+    for (const auto& r : device->Log()) n += r.code == kCmdClaimLightControl;
+    return n;
+  };
+  device->ClearLog();
+  manager->SetLightControl(0);
+  Settle();
+  EXPECT_EQ(keyboard->LightControl(), 0);
+  EXPECT_EQ(claims(), 0u);
+  manager->SetLightControl(1);
+  Settle();
+  EXPECT_EQ(keyboard->LightControl(), 1);
+  EXPECT_EQ(claims(), 1u);  // the wired keyboard is claimed for the host's lighting
 }
 
 TEST_F(DeviceManagerTest, GameLightingTargetsTheSelectedDeviceOnly) {

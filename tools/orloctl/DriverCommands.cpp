@@ -1,5 +1,5 @@
 // orloctl's driver commands: the mouse driver run against a device without the application.
-//   read DEVICE, apply DEVICE, set mouse ..., event DEVICE USAGE
+//   read DEVICE, apply DEVICE, set mouse ..., event DEVICE USAGE (the keyboard's: KeyboardCommands.cpp)
 #include <json/json.h>
 
 #include <chrono>
@@ -12,9 +12,10 @@
 
 #include "CtlSupport.h"
 #include "DriverVerbs.h"
+#include "DriverSession.h"
+#include "KeyboardCommands.h"
 #include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
-#include "device/model/RecordingObserver.h"
 #include "device/mouse/TessaroMouseDevice.h"
 #include "platform/Paths.h"
 #include "sim/SimBackend.h"
@@ -26,6 +27,12 @@ using orlo::CTessaroMouseDevice;
 
 using Failure = CommandFailure;
 
+// The mouse commands take a mouse word (the keyboard has its own, KeyboardCommands.cpp).
+void CheckMouse(const std::string& device) {
+  if (device != "mouse")
+    throw UsageError{"the driver commands take the mouse or the keyboard ('" + device + "' is neither)"};
+}
+
 long Number(const std::string& text, long low, long high, const char* what) {
   return ParseInRange(text, low, high, what);
 }
@@ -34,31 +41,11 @@ long Number(const std::string& text, long low, long high, const char* what) {
 // profile list, with first contact done: light catalogues and device read, profile loaded, and
 // the active settings read — into the profile (what `read` shows), or only as the block whose
 // unlisted bytes a write keeps (what `apply` needs: the document is written as it is stored).
-struct Session {
-  std::shared_ptr<orlo::hid::HidBackend> backend;
-  orlo::CRecordingObserver observer;
-  std::unique_ptr<CTessaroMouseDevice> mouse;
-  std::string companionPath;
-  bool receiver = false;
+struct Session : DriverSession<CTessaroMouseDevice> {
+  CTessaroMouseDevice* mouse;
 
-  Session(const GlobalOptions& options, const std::string& device, bool readIntoProfile = true) {
-    if (device != "mouse") throw UsageError{"the driver commands take the mouse ('" + device + "' is not one)"};
-    backend = SelectBackend(options);
-    const auto slots = Scan(backend);
-    const int command = ResolveDevice(slots, device);
-    const auto& entry = slots[command];
-    receiver = orlo::IsReceiverKind(entry.kind);
-    if (const int companion = orlo::FindCompanionSlot(slots, command); companion >= 0)
-      companionPath = slots[companion].devicePath;
-
-    mouse = std::make_unique<CTessaroMouseDevice>(backend);
-    mouse->SetObserver(&observer);
-    if (!mouse->Connect(entry)) throw Failure{"mouse: cannot open " + entry.devicePath};
-    if (!mouse->link().ReceiverGuard()) throw Failure{"mouse: the receiver cannot reach the mouse"};
-
-    // As the application does: the profile list's selection is the active profile.
-    if (!mouse->OpenProfileList()) throw Failure{"mouse: the profile list names no profile in " + mouse->DeviceFolder()};
-    mouse->LoadCatalogues();
+  Session(const GlobalOptions& options, const std::string& device, bool readIntoProfile = true)
+      : DriverSession(options, device, "mouse"), mouse(driver.get()) {
     int r = mouse->ReadAll();
     if (r != 1) throw Failure{"mouse: reading the device failed: " + std::to_string(r) + " (" + orlo::LinkResultText(r) + ")"};
     mouse->LoadProfile();
@@ -138,6 +125,8 @@ int RunRead(const GlobalOptions& options, const std::vector<std::string>& args) 
   if (args.size() >= 2)
     if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() != 2) throw UsageError{"usage: read DEVICE"};
+  if (IsKeyboard(args[1])) return RunKeyboardRead(options, args);
+  CheckMouse(args[1]);
   return Guarded([&] {
     Session s(options, args[1]);
     Print(State(*s.mouse));
@@ -149,6 +138,8 @@ int RunApply(const GlobalOptions& options, const std::vector<std::string>& args)
   if (args.size() >= 2)
     if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() != 2) throw UsageError{"usage: apply DEVICE"};
+  if (IsKeyboard(args[1])) return RunKeyboardApply(options, args);
+  CheckMouse(args[1]);
   return Guarded([&] {
     Session s(options, args[1], false);
     const int keys = s.mouse->RewriteKeyAssignments(0);
@@ -160,6 +151,7 @@ int RunApply(const GlobalOptions& options, const std::vector<std::string>& args)
 }
 
 int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
+  if (args.size() >= 2 && args[1] == "keyboard") return RunKeyboardSet(options, args);
   if (args.size() >= 2)
     if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() < 4 || args[1] != "mouse")
@@ -202,17 +194,7 @@ int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
       const auto p = system.Pack();
       profile.SetSystemStages(p[0], p[1], p[2], p[3]);
     } else {
-      orlo::LightInfo e = s.mouse->GetLightEffect();
-      e.mode = static_cast<uint8_t>(Number(args[3], 0, 255, "MODE"));
-      if (args.size() == 10) {
-        e.brightness = static_cast<uint8_t>(Number(args[4], 0, 4, "LEVEL"));
-        e.speed = static_cast<uint8_t>(Number(args[5], 0, 4, "SPEED"));
-        e.direction = static_cast<uint8_t>(Number(args[6], 0, 1, "DIR"));
-        e.red = static_cast<uint8_t>(Number(args[7], 0, 255, "R"));
-        e.green = static_cast<uint8_t>(Number(args[8], 0, 255, "G"));
-        e.blue = static_cast<uint8_t>(Number(args[9], 0, 255, "B"));
-      }
-      s.mouse->SetLightEffect(e);
+      s.mouse->SetLightEffect(LightFromArgs(s.mouse->GetLightEffect(), args));
     }
     return s.Write();
   });
@@ -220,6 +202,7 @@ int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
 
 int RunEvent(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() != 3) throw UsageError{"usage: event DEVICE USAGE"};
+  CheckMouse(args[1]);
   if (options.simulate.empty()) throw UsageError{"event needs --simulate (it stands in for the mouse's own buttons)"};
   const auto usage = static_cast<uint16_t>(Number(args[2], 0, 0xFFFF, "USAGE"));
   return Guarded([&] {
@@ -250,11 +233,17 @@ int RunEvent(const GlobalOptions& options, const std::vector<std::string>& args)
   });
 }
 
-const CtlCommand kRead{{"read", "Driver", "  orloctl read DEVICE              — first contact with the mouse; its state as JSON", RunRead}};
-const CtlCommand kApply{{"apply", "Driver", "  orloctl apply DEVICE             — write the selected profile to the mouse", RunApply}};
+const CtlCommand kRead{{"read", "Driver",
+                        "  orloctl read DEVICE              — first contact with the mouse or keyboard; its state as JSON",
+                        RunRead}};
+const CtlCommand kApply{{"apply", "Driver",
+                         "  orloctl apply DEVICE             — write the selected profile to the mouse or keyboard",
+                         RunApply}};
 const CtlCommand kSet{{"set", "Driver",
                        "  orloctl set mouse dpi STAGE X [Y] — store in the selected profile, then write\n"
-                       "  orloctl set mouse stage N | rate N | light MODE [LEVEL SPEED DIR R G B]",
+                       "  orloctl set mouse stage N | rate N | light MODE [LEVEL SPEED DIR R G B]\n"
+                       "  orloctl set keyboard light MODE [LEVEL SPEED DIR R G B] | rate N (0-3)\n"
+                       "  orloctl set keyboard switch win|key6|w on|off",
                        RunSet}};
 const CtlCommand kEvent{{"event", "Driver",
                          "  orloctl event DEVICE USAGE       — a simulated companion event (0x401, 0x10nn, 0x11nn ...)",

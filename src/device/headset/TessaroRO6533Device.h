@@ -54,7 +54,7 @@ class CTessaroRO6533Device : public CLightStripDevice {
 
   // ---- LED frame -----------------------------------------------------------------------------
   // Whether the program drives the LEDs (the window's light-control state).
-  void SetLightControl(bool on) { lightControl_ = on; }
+  void SetLightControl(int state) override { lightControl_ = state != 0; }
   bool LightControl() const { return lightControl_; }
   // Sends the preview's current colours as the twelve LED reports (nothing while light control
   // is off). The number of reports the headset took.

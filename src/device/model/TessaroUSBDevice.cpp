@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "device/mouse/EventContainer.h"
+#include "macro/MacroCatalogue.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "profile/JsonFile.h"
@@ -169,6 +171,68 @@ void CTessaroUSBDevice::ChangeLighting(const std::function<void(LightInfo&)>& ch
   change(effect);
   SetLightEffect(effect);
   LoadProfileIntoState();
+}
+
+// ---- helpers of the drivers ----------------------------------------------------------------
+
+void CTessaroUSBDevice::PrepareProfilePaths(CBasicProfiledata& profile) {
+  auto lock = ModelLock();
+  if (ProfileList().Folder().empty()) ProfileList().SetPaths(DeviceFolder(), DefaultDocumentPath());
+  const std::string path = ProfileList().DocumentPath(ActiveProfileId());
+  if (!path.empty()) profile.SetProfilePath(path);
+  profile.SetLightConfigPath(DeviceFolder() + lightConfigName_ + ".config");
+  profile.SetDefaultPath(DefaultDocumentPath());
+}
+
+void CTessaroUSBDevice::ReadCatalogues(int& macroCount, std::vector<BuiltInLightEntry>& builtIns,
+                                       std::vector<CustomLightEntry>& customs) {
+  {
+    auto lock = ModelLock();
+    macroCount = CMacroCatalogue(DeviceFolder()).Count();
+    CJsonFile file;
+    const Json::Value names = file.ReadDocument(DefaultLightCataloguePath());
+    std::vector<BuiltInLightEntry> modes;
+    if (ReadBuiltInLightNames(names, profileKindIndex_, modes)) builtIns = std::move(modes);
+    const Json::Value config = file.ReadDocument(DeviceFolder() + lightConfigName_ + ".config");
+    std::vector<CustomLightEntry> read;
+    if (ReadCustomLightEntries(config, profileKindIndex_, read)) customs = std::move(read);
+  }
+  if (auto* o = observer_.load()) o->OnCataloguesLoaded();
+}
+
+int CTessaroUSBDevice::WriteMacroBlock(const std::vector<int>& macros) {
+  CDeviceLink& l = link();
+  if (!l.IsOpen() || !l.ReceiverGuard()) return -1;
+  DeviceInfo info;
+  if (l.ReadDeviceInfo(info) != 1) return -1;
+  {
+    auto lock = ModelLock();
+    deviceInfo_ = info;
+  }
+  const std::vector<std::vector<MacroEvent>> events = LoadMacroEvents(DeviceFolder(), macros);
+  const size_t total = EventContainerSize(events);
+  const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
+  if (total > area) return static_cast<int>((total - area) / 4 + 1);
+  const std::vector<uint8_t> block = BuildEventContainer(events);
+  if (block.empty()) return -1;
+  int r = l.BeginConfig();
+  if (r == 1) r = l.WriteMacroData(block.data(), block.size());
+  l.EndConfig();
+  return r == 1 ? 0 : -1;
+}
+
+int CTessaroUSBDevice::ReachableThroughReceiver() {
+  CDeviceLink& l = link();
+  return l.IsOpen() && l.ReceiverMode() && l.QueryWireless() ? 1 : 0;
+}
+
+void CTessaroUSBDevice::ReportPowerState(bool suspended) {
+  CDeviceLink& l = link();
+  if (!l.IsOpen() || suspended || !l.QueryWireless()) return;
+  uint8_t power[6] = {};
+  if (l.ReadRange(power, sizeof power, 0) != 1) return;
+  power[3] = l.ReceiverMode() ? 1 : 0;
+  if (auto* o = observer_.load()) o->OnPowerChanged(power, 6);
 }
 
 }  // namespace orlo

@@ -24,6 +24,7 @@
 #include "device/model/DeviceDriver.h"
 #include "device/model/DeviceObserver.h"
 #include "device/model/LightPreview.h"
+#include "profile/BasicProfiledata.h"
 #include "profile/KeyAssign.h"
 #include "profile/LightData.h"
 #include "profile/ProfileList.h"
@@ -106,6 +107,9 @@ class CTessaroUSBDevice : public IDeviceDriver {
                             int /*screenHeight*/) {
     return 0;
   }
+  // The window's light-control state (1: the host drives the device lighting, 0: it leaves it
+  // to others). Runs on the session's worker.
+  virtual void SetLightControl(int /*state*/) {}
   // Writes the model's key assignments (block 0: the active table).
   virtual int RewriteKeyAssignments(int /*block*/) { return 0; }
   // Saves the model into the active profile's document.
@@ -164,6 +168,22 @@ class CTessaroUSBDevice : public IDeviceDriver {
   void NotifyProfileState() {
     if (auto* o = observer_.load()) o->OnProfileStateChanged();
   }
+  // Points the profile document at the active profile's file (an id that could leave the
+  // device folder keeps the former path), the light configuration and the default document.
+  void PrepareProfilePaths(CBasicProfiledata& profile);
+  // The macro count, the built-in light effects and the custom ones of the light
+  // configuration (each list replaced only when its file has it); the view is told.
+  void ReadCatalogues(int& macroCount, std::vector<BuiltInLightEntry>& builtIns,
+                      std::vector<CustomLightEntry>& customs);
+  // Receiver connection: 1 when the device behind the receiver answers.
+  int ReachableThroughReceiver();
+  // Writes the macro block of the listed macros (list index = the macro's slot) after reading
+  // the information block again for the size of the device's macro area. 0 when written; the
+  // number of events too many when they do not fit; -1 when out of reach or on failure.
+  int WriteMacroBlock(const std::vector<int>& macros);
+  // Reads the six power-state bytes and reports them (byte 3: on the receiver), unless polling
+  // is suspended or the device is out of reach.
+  void ReportPowerState(bool suspended);
 
   std::unique_ptr<CDeviceSession> session_;
   mutable std::recursive_mutex modelLock_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/ByteOrder.h"
+#include "macro/MacroCatalogue.h"
+#include "macro/MacroFile.h"
 
 namespace orlo {
 
@@ -32,6 +34,21 @@ std::vector<uint8_t> BuildEventContainer(const std::vector<std::vector<MacroEven
     }
   }
   return block;
+}
+
+std::vector<std::vector<MacroEvent>> LoadMacroEvents(const std::string& deviceFolder, const std::vector<int>& macros) {
+  CMacroCatalogue catalogue(deviceFolder);
+  const std::vector<MacroEntry> entries = catalogue.LoadCatalogue();
+  std::vector<std::vector<MacroEvent>> events;
+  for (int m : macros) {
+    std::vector<MacroEvent> list;
+    if (m >= 0 && m < static_cast<int>(entries.size())) {
+      const std::string path = catalogue.MacroPath(entries[static_cast<size_t>(m)]);
+      if (!path.empty()) list = CMacroFile::Read(path).events;
+    }
+    events.push_back(std::move(list));
+  }
+  return events;
 }
 
 }  // namespace orlo

@@ -24,7 +24,10 @@ constexpr int kReloadDelayMs = 50;
 
 CTessaroMouseDevice::CTessaroMouseDevice(std::shared_ptr<hid::HidBackend> backend)
     : CTessaroUSBDevice(std::move(backend), kKindMouse, kLedCount, kPageButtons,
-                        std::make_unique<CMouseLightPreview>()) {
+                        std::make_unique<CMouseLightPreview>()),
+      companions_(companionLink(), kCompanionWired, kCompanionReceiver,
+                  [this](uint16_t usage, bool wired) { HandleCompanionUsage(usage, wired); },
+                  "MS 设备同步线程设定退出") {
   keyMap_.fill(kNoKey);
   SetNames("mouse", "velko_light");
   profileKindIndex_ = kMouseKindIndex;
@@ -51,16 +54,7 @@ void CTessaroMouseDevice::SetProfileKindIndex(int index) {
   profile_.SetProfileKindIndex(index);  // numbers the custom effects of the light list
 }
 
-void CTessaroMouseDevice::PrepareProfileFiles() {
-  auto lock = ModelLock();
-  // The profile list turns the id into a path; an id that could leave the folder keeps the
-  // former path.
-  if (ProfileList().Folder().empty()) ProfileList().SetPaths(DeviceFolder(), DefaultDocumentPath());
-  const std::string path = ProfileList().DocumentPath(ActiveProfileId());
-  if (!path.empty()) profile_.SetProfilePath(path);
-  profile_.SetLightConfigPath(DeviceFolder() + lightConfigName_ + ".config");
-  profile_.SetDefaultPath(DefaultDocumentPath());
-}
+void CTessaroMouseDevice::PrepareProfileFiles() { PrepareProfilePaths(profile_); }
 
 int CTessaroMouseDevice::LoadProfile() {
   {
@@ -169,14 +163,7 @@ void CTessaroMouseDevice::SaveProfile() {
     if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
 }
 
-void CTessaroMouseDevice::LoadCatalogues() {
-  {
-    auto lock = ModelLock();
-    macroCount_ = CMacroCatalogue(DeviceFolder()).Count();
-    ReadLightCatalogues(lightModes_, customModes_);
-  }
-  if (auto* o = observer_.load()) o->OnCataloguesLoaded();
-}
+void CTessaroMouseDevice::LoadCatalogues() { ReadCatalogues(macroCount_, lightModes_, customModes_); }
 
 int CTessaroMouseDevice::ModeCode(int modeIndex) const {
   auto lock = ModelLock();
@@ -399,35 +386,7 @@ int CTessaroMouseDevice::RewriteKeyAssignments(int block) {
   return WriteKeyAssignments(block, list);
 }
 
-int CTessaroMouseDevice::WriteMacros(const std::vector<int>& macros) {
-  if (!Guard()) return -1;
-  DeviceInfo info;
-  if (link().ReadDeviceInfo(info) != 1) return -1;
-  {
-    auto lock = ModelLock();
-    deviceInfo_ = info;
-  }
-  CMacroCatalogue catalogue(DeviceFolder());
-  const std::vector<MacroEntry> entries = catalogue.LoadCatalogue();
-  std::vector<std::vector<MacroEvent>> events;
-  for (int m : macros) {
-    std::vector<MacroEvent> list;
-    if (m >= 0 && m < static_cast<int>(entries.size())) {
-      const std::string path = catalogue.MacroPath(entries[m]);
-      if (!path.empty()) list = CMacroFile::Read(path).events;
-    }
-    events.push_back(std::move(list));
-  }
-  const size_t total = EventContainerSize(events);
-  const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
-  if (total > area) return static_cast<int>((total - area) / 4 + 1);
-  const std::vector<uint8_t> block = BuildEventContainer(events);
-  if (block.empty()) return -1;
-  int r = link().BeginConfig();
-  if (r == 1) r = link().WriteMacroData(block.data(), block.size());
-  link().EndConfig();
-  return r == 1 ? 0 : -1;
-}
+int CTessaroMouseDevice::WriteMacros(const std::vector<int>& macros) { return WriteMacroBlock(macros); }
 
 int CTessaroMouseDevice::WriteShootData() {
   if (!Guard()) return 0;
@@ -522,76 +481,26 @@ void CTessaroMouseDevice::SetReportRate(int index) {
 
 // ---- reachability and power ----------------------------------------------------------------------
 
-int CTessaroMouseDevice::IsReachable() {
-  CDeviceLink& l = link();
-  return l.IsOpen() && l.ReceiverMode() && l.QueryWireless() ? 1 : 0;
-}
+int CTessaroMouseDevice::IsReachable() { return ReachableThroughReceiver(); }
 
-void CTessaroMouseDevice::PollBattery() {
-  CDeviceLink& l = link();
-  if (!l.IsOpen() || pollingSuspended_ || !l.QueryWireless()) return;
-  uint8_t power[6] = {};
-  if (l.ReadRange(power, sizeof power, 0) != 1) return;
-  power[3] = l.ReceiverMode() ? 1 : 0;
-  if (auto* o = observer_.load()) o->OnPowerChanged(power, 6);
-}
+void CTessaroMouseDevice::PollBattery() { ReportPowerState(pollingSuspended_); }
 
 // ---- companion interfaces ------------------------------------------------------------------------
 
 void CTessaroMouseDevice::OpenEvents(const InterfaceEntry& companion) {
-  if (CompanionOpen(companion.kind))
-    ReopenCompanion(companion.devicePath, companion.kind);
-  else
-    OpenCompanion(companion.devicePath, companion.kind);
+  companions_.Open(companion.devicePath, companion.kind);
 }
 
-int CTessaroMouseDevice::OpenCompanion(const std::string& path, int kind) {
-  const bool receiver = kind == kCompanionReceiver;
-  CHidChannel& channel = receiver ? companionLink().ReceiverChannel() : companionLink().WiredChannel();
-  auto& mark = receiver ? companionReceiverOpen_ : companionWiredOpen_;
-  // A listener of a former open would otherwise block for ever in a read on the new channel.
-  Listener(kind).Stop([&channel] { channel.Close(); });
-  bool opened;
-  {
-    std::lock_guard lock(receiver ? companionReceiverLock_ : companionWiredLock_);
-    channel.Close();
-    opened = channel.Open(path, true, true) == 1;
-    mark = opened;
-  }
-  if (!opened) return 0;
-  Listener(kind).Start([this, receiver](const CStopEvent& stop) { ListenerLoop(stop, !receiver); });
-  return 1;
-}
+int CTessaroMouseDevice::OpenCompanion(const std::string& path, int kind) { return companions_.Open(path, kind); }
 
 int CTessaroMouseDevice::ReopenCompanion(const std::string& path, int kind) {
   CloseCompanion(kind);
   return OpenCompanion(path, kind);
 }
 
-void CTessaroMouseDevice::CloseCompanion(int kind) {
-  const bool receiver = kind == kCompanionReceiver;
-  CHidChannel& channel = receiver ? companionLink().ReceiverChannel() : companionLink().WiredChannel();
-  auto& mark = receiver ? companionReceiverOpen_ : companionWiredOpen_;
-  if (!mark) return;
-  // Closing the channel cancels the listener's pending read, so the stop never waits it out.
-  Listener(kind).Stop([&channel] { channel.Close(); });
-  std::lock_guard lock(receiver ? companionReceiverLock_ : companionWiredLock_);
-  mark = false;
-  channel.Close();
-}
+void CTessaroMouseDevice::CloseCompanion(int kind) { companions_.Close(kind); }
 
-bool CTessaroMouseDevice::CompanionOpen(int kind) const {
-  return kind == kCompanionReceiver ? companionReceiverOpen_.load() : companionWiredOpen_.load();
-}
-
-void CTessaroMouseDevice::ListenerLoop(const CStopEvent& stop, bool wired) {
-  CHidChannel& channel = wired ? companionLink().WiredChannel() : companionLink().ReceiverChannel();
-  ListenForUsages(channel, stop, [this, wired](uint16_t usage) {
-    DebugLine("接收到自动添加设备的同步信息要求  TEST");
-    HandleCompanionUsage(usage, wired);
-  });
-  DebugLine("MS 设备同步线程设定退出");
-}
+bool CTessaroMouseDevice::CompanionOpen(int kind) const { return companions_.IsOpen(kind); }
 
 void CTessaroMouseDevice::HandleCompanionUsage(uint16_t usage, bool wired) {
   if (usage == 0x401 || usage == 0x402) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "device/model/CompanionListeners.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "device/mouse/EventContainer.h"
 #include "device/mouse/MouseKeyTable.h"
@@ -128,8 +129,6 @@ class CTessaroMouseDevice : public CTessaroUSBDevice {
   bool Guard();
   void TakeEffect(const LightInfo& effect, bool fromDevice);
   void PaintLightListFrame(const std::vector<LightInfo>& list);
-  void ListenerLoop(const CStopEvent& stop, bool wired);
-  CWorkerThread& Listener(int kind) { return kind == kCompanionReceiver ? receiverListener_ : wiredListener_; }
   template <class Change>
   void EditStages(Change change);
 
@@ -147,12 +146,7 @@ class CTessaroMouseDevice : public CTessaroUSBDevice {
   std::vector<LightInfo> lightList_;
   int macroCount_ = 0;
   std::atomic<bool> pollingSuspended_{false};
-  std::mutex companionWiredLock_;     // opening of the wired companion channel
-  std::mutex companionReceiverLock_;  // opening of the receiver companion channel
-  std::atomic<bool> companionWiredOpen_{false};
-  std::atomic<bool> companionReceiverOpen_{false};
-  CWorkerThread wiredListener_;
-  CWorkerThread receiverListener_;
+  CCompanionListeners companions_;
 };
 
 }  // namespace orlo

@@ -7,6 +7,7 @@
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DevicePageUI.h"
 #include "pages/headset/HeadsetFamily.h"
+#include "pages/keyboard/KeyboardFamily.h"
 #include "pages/mouse/MouseFamily.h"
 #include "pages/mousepad/MousePadFamily.h"
 
@@ -42,6 +43,7 @@ void RegisterDeviceFamilies() {
   RegisterMouseFamily();
   RegisterMousePadFamily();
   RegisterHeadsetFamily();
+  RegisterKeyboardFamily();
 }
 
 }  // namespace orlo

@@ -6,9 +6,15 @@
 #include <QMetaObject>
 #include <QSlider>
 #include <QTimer>
+#include <QAbstractButton>
+#include <QSlider>
 #include <algorithm>
+#include <array>
 
 #include "device/model/TessaroUSBDevice.h"
+#include "pages/common/QuietControls.h"
+#include "ui/DeviceKeyButtonUI.h"
+#include "ui/LanguageStore.h"
 #include "ui/ControlFactory.h"
 #include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
@@ -117,10 +123,7 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
   using ui::TNotifyUI;
   for (int n = 1; n <= 8; ++n) {
     routes.OnName(ui::notify::kSelectChanged, kFunctionTabs[n - 1], [this, n](TNotifyUI& msg, long long) {
-      if (device_ == nullptr || msg.wParam == 0) return;
-      device_->SetFunctionTab(n);
-      const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
-      ShowFunctionTab(f, k);
+      if (msg.wParam != 0) OpenFunctionTab(n);
     });
   }
   routes.OnName(ui::notify::kClick, "default_btn", [this](TNotifyUI&, long long) {
@@ -133,6 +136,77 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
       d->ApplySettings(0, 0, 1, w, h);
     });
   });
+}
+
+void CDevicePageUI::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ledsStale_ = true;
+  PaintLeds();
+}
+
+void CDevicePageUI::OpenFunctionTab(int n) {
+  if (device_ == nullptr) return;
+  device_->SetFunctionTab(n);
+  const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
+  ShowFunctionTab(f, k);
+}
+
+bool CDevicePageUI::LedPaintDue() {
+  const QWidget* top = window();
+  if (!isVisible() || (top != nullptr && top->isMinimized())) {
+    // Nothing on screen to update; showing the page or restoring the window paints then.
+    ledsStale_ = true;
+    return false;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return false;
+  ledsStale_ = false;
+  lastLedPaint_ = now;
+  return true;
+}
+
+bool CDevicePageUI::PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word) {
+  if (button == nullptr) return false;
+  const LedValue v = LedValue::FromWord(word);
+  const bool lit = v.brightness != 0 && (v.r | v.g | v.b) != 0;
+  const uint32_t tint = 0xFF000000u | (uint32_t{v.r} << 16) | (uint32_t{v.g} << 8) | v.b;
+  if (button->IsLightOn() == lit && button->LightOpacity() == v.brightness && button->LightTint() == tint)
+    return false;  // unchanged: no repaint
+  button->SetLightOn(lit, v.brightness, tint);
+  return true;
+}
+
+void CDevicePageUI::ShowLightingControls(const LightInfo& e) {
+  if (auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"))) {
+    ui::CNotifyBridge::Mute mute(combo);
+    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
+  }
+  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_light_slider")), e.brightness);
+  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_speed_slider")), e.speed);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_7color_check")), e.multiColor != 0);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXL_check")), e.direction != 0);
+  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXR_check")), e.direction == 0);
+  const std::array<std::pair<const char*, uint8_t>, 3> rgb = {
+      {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}}};
+  for (const auto& [name, v] : rgb)
+    if (auto* edit = findChild<QLineEdit*>(QLatin1String(name))) edit->setText(QString::number(v));
+  if (auto* swatch = findChild<QWidget*>(QStringLiteral("deng_color_swatch")))
+    swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border-radius: 6px;")
+                              .arg(e.red).arg(e.green).arg(e.blue));
+}
+
+void CDevicePageUI::FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
+                                 const std::vector<CustomLightEntry>& customs, int firstCustom) {
+  auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"));
+  if (combo == nullptr) return;
+  ui::CNotifyBridge::Mute mute(combo);
+  combo->clear();
+  for (size_t i = 0; i < builtIns.size() && i < builtInLimit; ++i) {
+    if (!builtIns[i].visible) continue;
+    combo->addItem(QString::fromStdString(ui::TextOf(builtIns[i].name)), static_cast<int>(i));
+  }
+  for (size_t i = 0; i < customs.size() && static_cast<int>(i) + firstCustom < 256; ++i)
+    combo->addItem(QString::fromStdString(customs[i].name), static_cast<int>(i) + firstCustom);
 }
 
 void CDevicePageUI::ChangeLighting(const std::function<void(LightInfo&)>& change) {

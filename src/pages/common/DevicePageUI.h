@@ -15,6 +15,7 @@
 class QAbstractButton;
 class QComboBox;
 class QSlider;
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -28,6 +29,9 @@ class QSlider;
 
 namespace orlo {
 
+namespace ui {
+class CDeviceKeyButtonUI;
+}
 class CTessaroUSBDevice;
 
 class CDevicePageUI : public QWidget, public IDeviceObserver {
@@ -37,6 +41,10 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   using PowerSink = std::function<void(const std::vector<uint8_t>& bytes)>;
 
   static constexpr const char* kClassName = "CDevicePageUI";
+  // The LED timer asks for painting every 10 ms on a wired device; the light buttons are
+  // repainted at most this often, which the eye cannot tell from every tick but costs a third of
+  // the time.
+  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
   static constexpr int kReloadTimer = 1002;
 
   explicit CDevicePageUI(QWidget* parent = nullptr);
@@ -97,6 +105,15 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   static void RegisterPageControls();
 
  protected:
+  // Showing the page paints the LED state at once: it moved on while the page was away.
+  void showEvent(QShowEvent* event) override;
+  // Makes function tab n (1..8) the device's and shows its layouts.
+  void OpenFunctionTab(int n);
+  // Whether PaintLeds should paint now: the page is on screen (visible, its window not
+  // minimised) and the last paint is kMinLedPaintGap old, or the page was off screen since.
+  bool LedPaintDue();
+  // Shows an LED word (LedValue) on a light button; false when the button already showed it.
+  static bool PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word);
   // The routes of the page's controls; the base registers those every device page has (the
   // function tabs, the default button).
   virtual void RegisterRoutes(CRouteTable& routes);
@@ -115,6 +132,12 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // (at most ten, each item carrying its mode index), then the custom effects from index 10.
   static void FillLightModeCombo(QComboBox* combo, const std::vector<BuiltInLightEntry>& modes,
                                  const std::vector<CustomLightEntry>& customs);
+  // Shows an effect on the lighting controls ("deng_…", the mode list, the colour swatch).
+  void ShowLightingControls(const LightInfo& e);
+  // Fills the mode list: the visible built-in effects below builtInLimit (data: their index),
+  // then the custom effects (data: firstCustom + their index).
+  void FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
+                    const std::vector<CustomLightEntry>& customs, int firstCustom);
   // One change to the driver's light effect, committed and shown.
   void ChangeLighting(const std::function<void(LightInfo&)>& change);
 
@@ -128,6 +151,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   std::optional<CRouteTable> routes_;
   IPageHost noHost_;
   IPageHost* host_ = &noHost_;
+  std::chrono::steady_clock::time_point lastLedPaint_{};
+  bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
 };
 
 }  // namespace orlo

@@ -16,6 +16,7 @@
 
 #include "device/mouse/TessaroMouseDevice.h"
 #include "macro/MacroCatalogue.h"
+#include "pages/common/QuietControls.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
@@ -65,12 +66,11 @@ T* CMousePageUI::Child(const std::string& name) const {
 // ---- catalogues ---------------------------------------------------------------------------------
 
 void CMousePageUI::ShowCatalogues() {
-  auto* combo = Child<QComboBox>("light_combo_modeSelect");
   const CTessaroMouseDevice* m = Mouse();
-  if (combo == nullptr || m == nullptr) return;
+  if (m == nullptr) return;
   {
     auto lock = m->ModelLock();
-    FillLightModeCombo(combo, m->LightModes(), m->CustomLightModes());
+    FillModeList(m->LightModes(), 10, m->CustomLightModes(), 10);
   }
   ShowLighting();
 }
@@ -126,11 +126,7 @@ void CMousePageUI::BuildPage() {
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   built_ = true;
   // The page opens on the device's performance settings.
-  if (CTessaroUSBDevice* d = Device()) {
-    d->SetFunctionTab(4);
-    const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(4, d->ConnectionKind());
-    ShowFunctionTab(f, k);
-  }
+  OpenFunctionTab(4);
   ShowSettingTab(0);
 }
 
@@ -325,37 +321,11 @@ void CMousePageUI::ShowSettingTab(int index) {
 void CMousePageUI::ShowLighting() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
-  const LightInfo e = m->GetLightEffect();
-  if (auto* combo = Child<QComboBox>("light_combo_modeSelect")) {
-    CNotifyBridge::Mute mute(combo);
-    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
-  }
-  SetValueQuietly(Child<QSlider>("deng_light_slider"), e.brightness);
-  SetValueQuietly(Child<QSlider>("deng_speed_slider"), e.speed);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_7color_check"), e.multiColor != 0);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_FXL_check"), e.direction != 0);
-  SetCheckedQuietly(Child<QAbstractButton>("deng_FXR_check"), e.direction == 0);
-  const std::array<std::pair<const char*, uint8_t>, 3> rgb = {
-      {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}}};
-  for (const auto& [name, v] : rgb)
-    if (auto* edit = Child<QLineEdit>(name)) edit->setText(QString::number(v));
-  if (auto* swatch = Child<QWidget>("deng_color_swatch"))
-    swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border-radius: 6px;")
-                              .arg(e.red).arg(e.green).arg(e.blue));
+  ShowLightingControls(m->GetLightEffect());
   ShowLogoTip();
 }
 
 // ---- LEDs -----------------------------------------------------------------------------------------
-
-void CMousePageUI::PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const {
-  if (button == nullptr) return;
-  const LedValue v = LedValue::FromWord(word);
-  const bool lit = v.brightness != 0 && (v.r | v.g | v.b) != 0;
-  const uint32_t tint = 0xFF000000u | (uint32_t{v.r} << 16) | (uint32_t{v.g} << 8) | v.b;
-  if (button->IsLightOn() == lit && button->LightOpacity() == v.brightness && button->LightTint() == tint)
-    return;  // unchanged: no repaint
-  button->SetLightOn(lit, v.brightness, tint);
-}
 
 void CMousePageUI::PaintLeds() {
   CTessaroMouseDevice* m = Mouse();
@@ -371,9 +341,9 @@ void CMousePageUI::PaintLeds() {
   lastLedPaint_ = now;
   const CLedState& leds = m->ledState();
   const int n = std::min(leds.Size(), kLights);
-  for (int i = 0; i < n; ++i) PaintButton(lights0_[i], leds.GetWord(i));
-  if (logo_ != nullptr && logoLed_ >= 0 && logoLed_ < leds.Size()) PaintButton(logo_, leds.GetWord(logoLed_));
-  for (int i = 0; i < n; ++i) PaintButton(lights_[i], leds.GetWord(i));
+  for (int i = 0; i < n; ++i) PaintLight(lights0_[i], leds.GetWord(i));
+  if (logo_ != nullptr && logoLed_ >= 0 && logoLed_ < leds.Size()) PaintLight(logo_, leds.GetWord(logoLed_));
+  for (int i = 0; i < n; ++i) PaintLight(lights_[i], leds.GetWord(i));
 }
 
 void CMousePageUI::OnLedsChanged() {

@@ -133,7 +133,6 @@ class CMousePageUI : public CDevicePageUI {
   void PaintLedFrame();
   // Tells the light thread whether the picture is on screen, so that it rests while it is not.
   void ShowPreview(bool shown);
-  void PaintButton(ui::CDeviceKeyButtonUI* button, uint32_t word) const;
 
   std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};
   std::array<ui::CDeviceKeyButtonUI*, kLights> lights_{};

@@ -83,7 +83,7 @@ TEST_F(HeadsetRig, LedFrameGoesOutAsTwelveReportsOnTheWiredChannel) {
   EXPECT_EQ(sim_->LedColour(0x44, 12), (std::array<uint8_t, 3>{0, 0, 0}));
 
   // With the light control off nothing goes out.
-  driver_->SetLightControl(false);
+  driver_->SetLightControl(0);
   EXPECT_EQ(driver_->SendLedFrame(), 0);
   EXPECT_EQ(sim_->OtherOutputs().size(), 12u);
 }

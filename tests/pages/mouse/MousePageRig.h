@@ -4,49 +4,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "app/Router.h"
 #include "device/mouse/MouseDeviceTestSupport.h"
 #include "pages/common/DeviceFamilies.h"
+#include "pages/RoutedWindow.h"
 #include "pages/mouse/MousePageUI.h"
 #include "sim/SimProtocol.h"
 #include "ui/ControlFactory.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NotifyBridge.h"
-#include "ui/WindowUI.h"
 
 namespace orlo::testing_support {
-
-class RoutedWindow : public ui::CWindowUI, public IRouterHost {
- public:
-  RoutedWindow() : ui::CWindowUI(nullptr, Qt::Window), router_(*this) {}
-  void Notify(ui::TNotifyUI& msg) override { router_.Route(msg); }
-
-  CTessaroUSBDevice* SelectedDevice() override { return selected; }
-  int ScreenWidth() const override { return 1920; }
-  int ScreenHeight() const override { return 1080; }
-  void ShowMessage(const std::string& id) override { messages.push_back(id); }
-  bool Confirm(const std::string& id) override {
-    messages.push_back(id);
-    return confirm;
-  }
-  bool PickColour(uint32_t& argb) override {
-    if (!pickedColour) return false;
-    argb = *pickedColour;
-    return true;
-  }
-  void CaptionCommand(Caption which) override { captions.push_back(which); }
-
-  CRouter& Router() { return router_; }
-
-  CTessaroUSBDevice* selected = nullptr;
-  bool confirm = true;
-  std::optional<uint32_t> pickedColour;
-  std::vector<std::string> messages;
-  std::vector<Caption> captions;
-
- private:
-  CRouter router_;
-};
 
 class MousePageRig : public MouseRig {
  protected:

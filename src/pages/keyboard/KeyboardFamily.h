@@ -1,0 +1,8 @@
+#pragma once
+
+namespace orlo {
+
+// The keyboard family: its page class ("CKeyboardPageUI") and its driver.
+void RegisterKeyboardFamily();
+
+}  // namespace orlo

@@ -1,0 +1,112 @@
+// Runs the built orloctl on the simulated keyboard with temporary data and device folders: a
+// switch set and read back, `apply` writing the document as it is stored (not what the keyboard
+// showed at first contact), and bad arguments refused before anything is touched.
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "profile/JsonFile.h"
+
+namespace orlo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class KeyboardCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
+    if (!fs::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
+    static int counter = 0;
+    root_ = (fs::temp_directory_path() / ("orlo_kbctl_" + std::to_string(::getpid()) + "_" +
+                                          std::to_string(counter++))).string();
+    fs::create_directories(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  struct Result {
+    int code;
+    std::string out, err;
+  };
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // args contain no quote.
+  Result Run(const std::string& args) {
+    const std::string out = root_ + "/stdout", err = root_ + "/stderr";
+    const std::string cmd = "XDG_DATA_HOME='" + root_ + "/data' ORLO_SIM_DIR='" + root_ + "/sim' ORLO_PROGRAM_DIR='" +
+                            ORLO_SOURCE_DIR "' '" + binary_ + "' --simulate keyboard " + args + " >'" + out +
+                            "' 2>'" + err + "'";
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+  }
+  Json::Value Read() {
+    const Result r = Run("read keyboard");
+    EXPECT_EQ(r.code, 0) << r.err;
+    Json::Value v;
+    std::istringstream in(r.out);
+    in >> v;
+    return v;
+  }
+
+  std::string binary_, root_;
+};
+
+TEST_F(KeyboardCommandTest, ASwitchIsStoredWrittenAndReadBack) {
+  Result r = Run("set keyboard switch key6 on");
+  ASSERT_EQ(r.code, 0) << r.err;
+  r = Run("set keyboard rate 1");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const Json::Value v = Read();
+  EXPECT_EQ(v["settings"]["key6Flag"].asInt(), 1);
+  EXPECT_EQ(v["settings"]["winFlag"].asInt(), 0);
+  EXPECT_EQ(v["settings"]["reportRate"].asInt(), 1);
+  EXPECT_EQ(v["info"]["keys"].asInt(), 104);
+  EXPECT_EQ(v["positions"]["64"][0].asInt(), 59);
+  EXPECT_EQ(v["positions"]["64"][1].asInt(), 10);
+}
+
+TEST_F(KeyboardCommandTest, ApplyWritesTheDocumentAsStored) {
+  // First contact makes the profile document; then the document is edited by hand.
+  const Json::Value first = Read();
+  const std::string path = first["profile"].asString();
+  CJsonFile file;
+  Json::Value doc = file.ReadDocument(path);
+  Json::Value& light = doc["Device"][0]["LightInfo"];
+  light["SelectItem"] = 6, light["Light"] = 2, light["Speed"] = 3, light["Red"] = 0x12, light["Green"] = 0x34,
+  light["Blue"] = 0x56, light["MultiColor"] = 0, light["Fx"] = 1;
+  doc["Device"][0]["SystemStages"]["WinFlag"] = 1;
+  doc["Device"][0]["SystemStages"]["PollingRate"] = 2;
+  ASSERT_EQ(file.WriteDocument(path, doc), 0);
+
+  const Result r = Run("apply keyboard");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("applied"), std::string::npos);
+  const Json::Value v = Read();
+  EXPECT_EQ(v["settings"]["hex"].asString(),
+            "00 06 02 01 01 00 12 34 56 00 00 00 00 00 00 00 00 00 00 00 00 01 02 00 00 00");
+}
+
+TEST_F(KeyboardCommandTest, BadArgumentsAreRefusedWithOneLine) {
+  for (const char* args : {"set keyboard rate 4", "set keyboard switch caps on", "set keyboard switch win maybe",
+                           "set keyboard light 300", "set keyboard colour 1"}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.code, 2) << args;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
+  }
+  // Nothing was read or written: the simulated keyboard's memory was never saved.
+  EXPECT_FALSE(fs::exists(root_ + "/sim/keyboard.mem"));
+}
+
+}  // namespace
+}  // namespace orlo
