@@ -2,64 +2,22 @@
 // switch set and read back, `apply` writing the document as it is stored (not what the keyboard
 // showed at first contact), and bad arguments refused before anything is touched.
 #include <gtest/gtest.h>
-#include <json/json.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 #include "profile/JsonFile.h"
+#include "support/CtlRunner.h"
 
 namespace orlo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class KeyboardCommandTest : public ::testing::Test {
+class KeyboardCommandTest : public testing_support::CtlRunner {
  protected:
-  void SetUp() override {
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
-    if (!fs::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
-    static int counter = 0;
-    root_ = (fs::temp_directory_path() / ("orlo_kbctl_" + std::to_string(::getpid()) + "_" +
-                                          std::to_string(counter++))).string();
-    fs::create_directories(root_);
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  struct Result {
-    int code;
-    std::string out, err;
-  };
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  // args contain no quote.
-  Result Run(const std::string& args) {
-    const std::string out = root_ + "/stdout", err = root_ + "/stderr";
-    const std::string cmd = "XDG_DATA_HOME='" + root_ + "/data' ORLO_SIM_DIR='" + root_ + "/sim' ORLO_PROGRAM_DIR='" +
-                            ORLO_SOURCE_DIR "' '" + binary_ + "' --simulate keyboard " + args + " >'" + out +
-                            "' 2>'" + err + "'";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-  }
-  Json::Value Read() {
-    const Result r = Run("read keyboard");
-    EXPECT_EQ(r.code, 0) << r.err;
-    Json::Value v;
-    std::istringstream in(r.out);
-    in >> v;
-    return v;
-  }
-
-  std::string binary_, root_;
+  void SetUp() override { Prepare("keyboard"); }
+  Json::Value Read() { return CtlRunner::Read("keyboard"); }
 };
 
 TEST_F(KeyboardCommandTest, ASwitchIsStoredWrittenAndReadBack) {
