@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
-#include <QXmlStreamReader>
 
+#include "ui/LanguageFile.h"
 #include "ui/ResourceManager.h"
 
 namespace orlo::ui {
@@ -28,25 +28,9 @@ bool CLanguageStore::LoadLanguage(const std::string& file) {
 }
 
 bool CLanguageStore::LoadFromString(const std::string& xmlText) {
-  std::map<std::string, std::string> texts;
-  QXmlStreamReader xml(QByteArray::fromStdString(xmlText));
-  bool sawRoot = false;
-  while (!xml.atEnd()) {
-    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-    if (!sawRoot) {
-      sawRoot = true;
-      continue;
-    }
-    if (xml.name() != QLatin1String("text")) {
-      xml.skipCurrentElement();
-      continue;
-    }
-    const std::string id = xml.attributes().value(QLatin1String("id")).toString().toStdString();
-    const std::string text = xml.readElementText().toStdString();
-    if (!id.empty()) texts[id] = text;
-  }
-  if (xml.hasError() || !sawRoot) return false;
-  texts_ = std::move(texts);
+  auto texts = ParseLanguageFile(xmlText);
+  if (!texts) return false;
+  texts_ = std::move(*texts);
   return true;
 }
 
