@@ -55,14 +55,8 @@ void CCompanionListeners::Close(int kind) {
   channel.Close();
 }
 
-bool CCompanionListeners::IsOpen(int kind) const {
-  if (kind == receiverKind_) return receiver_.open.load();
-  if (kind == wiredKind_) return wired_.open.load();
-  return false;
-}
-
-void CCompanionListeners::Loop(const CStopEvent& stop, bool wired) {
-  CHidChannel& channel = wired ? companion_.WiredChannel() : companion_.ReceiverChannel();
+void CCompanionListeners::ReadUsages(CHidChannel& channel, const CStopEvent& stop,
+                                     const std::function<void(uint16_t)>& onUsage) {
   std::vector<uint8_t> report(64);
   while (!stop.IsSet()) {
     const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
@@ -83,9 +77,22 @@ void CCompanionListeners::Loop(const CStopEvent& stop, bool wired) {
       else
         usage = static_cast<uint16_t>(item.value);
     }
+    onUsage(usage);
+  }
+}
+
+bool CCompanionListeners::IsOpen(int kind) const {
+  if (kind == receiverKind_) return receiver_.open.load();
+  if (kind == wiredKind_) return wired_.open.load();
+  return false;
+}
+
+void CCompanionListeners::Loop(const CStopEvent& stop, bool wired) {
+  CHidChannel& channel = wired ? companion_.WiredChannel() : companion_.ReceiverChannel();
+  ReadUsages(channel, stop, [this, wired](uint16_t usage) {
     DebugLine("接收到自动添加设备的同步信息要求  TEST");
     handler_(usage, wired);
-  }
+  });
   DebugLine(exitTrace_);
 }
 

@@ -16,6 +16,10 @@ namespace orlo {
 
 class CCompanionListeners {
  public:
+  // Reads the companion channel's input reports until stop is set and hands each one's event
+  // code to onUsage (an empty usage list is code 0).
+  static void ReadUsages(CHidChannel& channel, const CStopEvent& stop,
+                         const std::function<void(uint16_t)>& onUsage);
   // usage: the first usage (or value) of the report's first input item; wired: which channel.
   using Handler = std::function<void(uint16_t usage, bool wired)>;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "device/model/CompanionListeners.h"
 #include "device/mouse/EventContainer.h"
 #include "macro/MacroCatalogue.h"
 #include "platform/DebugLog.h"
@@ -103,28 +104,7 @@ void CTessaroUSBDevice::ReadLightCatalogues(std::vector<BuiltInLightEntry>& mode
 
 void CTessaroUSBDevice::ListenForUsages(CHidChannel& channel, const CStopEvent& stop,
                                         const std::function<void(uint16_t)>& onUsage) {
-  std::vector<uint8_t> report(64);
-  while (!stop.IsSet()) {
-    const size_t length = std::max<size_t>(channel.Caps().inputReportByteLength, 1);
-    if (report.size() < length) report.resize(length);
-    uint32_t got = 0;
-    if (!channel.Read(report.data(), static_cast<uint32_t>(length), &got, CHidChannel::kInfinite) || got == 0) {
-      stop.WaitFor(std::chrono::milliseconds(1));
-      continue;
-    }
-    if (channel.UnpackInput(report.data(), got) != 1) continue;
-    uint16_t usage = 0;
-    const auto& items = channel.InputDataItems();
-    if (!items.empty()) {
-      const HidDataItem& item = items.front();
-      // An empty usage list means no event (usage 0).
-      if (item.isButton)
-        usage = item.usages.empty() ? 0 : item.usages.front();
-      else
-        usage = static_cast<uint16_t>(item.value);
-    }
-    onUsage(usage);
-  }
+  CCompanionListeners::ReadUsages(channel, stop, onUsage);
 }
 
 int CTessaroUSBDevice::Commit() {

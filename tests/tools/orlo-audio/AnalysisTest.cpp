@@ -10,7 +10,7 @@
 #include "analysis/BandLayout.h"
 #include "analysis/CaptureSession.h"
 #include "analysis/SineSource.h"
-#include "analysis/SpectrumAnalyser.h"
+#include "analysis/BandLevelAnalyser.h"
 
 namespace orlo::audio {
 namespace {
@@ -24,7 +24,7 @@ std::vector<float> Sine(double hz, double amplitude, size_t n = kWindowSize, dou
 }
 
 Levels Analyse(const std::vector<float>& window) {
-  CSpectrumAnalyser analyser(kSampleRate, kWindowSize);
+  CBandLevelAnalyser analyser(kSampleRate, kWindowSize);
   Levels levels{};
   EXPECT_TRUE(analyser.Analyse(window, levels));
   return levels;
@@ -57,7 +57,7 @@ TEST(BandLayoutTest, TwentyFiveThirdOctavesFromFiftyHertzUpTo12_5Kilohertz) {
   EXPECT_EQ(layout.BandPowers(onlyBin10)[14], 0.0);
 }
 
-TEST(SpectrumAnalyserTest, AOneKilohertzSineLightsBand13AtItsLevel) {
+TEST(BandLevelAnalyserTest, AOneKilohertzSineLightsBand13AtItsLevel) {
   // Half full scale is −6.02 dB: 2000 × (60 − 6.02) / 60 = 1799.
   const Levels levels = Analyse(Sine(1000, 0.5));
   EXPECT_EQ(Loudest(levels), 13u);
@@ -74,14 +74,14 @@ TEST(SpectrumAnalyserTest, AOneKilohertzSineLightsBand13AtItsLevel) {
   EXPECT_NEAR(Analyse(Sine(1000, std::pow(10.0, -30.0 / 20)))[13], 1000, 4);
 }
 
-TEST(SpectrumAnalyserTest, TonesAtBothEndsLightTheirOwnBands) {
+TEST(BandLevelAnalyserTest, TonesAtBothEndsLightTheirOwnBands) {
   EXPECT_EQ(Loudest(Analyse(Sine(100, 0.5))), 3u);      // 88.4 … 111.4 Hz
   EXPECT_EQ(Loudest(Analyse(Sine(2000, 0.5))), 16u);    // 1782 … 2245 Hz
   EXPECT_EQ(Loudest(Analyse(Sine(10000, 0.5))), 23u);   // 8980 … 11314 Hz
   EXPECT_EQ(Loudest(Analyse(Sine(12500, 0.5))), 24u);   // 11314 … 14254 Hz
 }
 
-TEST(SpectrumAnalyserTest, SilenceAndSoundBelowTheRangeLightNothing) {
+TEST(BandLevelAnalyserTest, SilenceAndSoundBelowTheRangeLightNothing) {
   const Levels zero{};
   EXPECT_EQ(Analyse(std::vector<float>(kWindowSize, 0.0f)), zero);
   // 70 dB below full scale is under the 60 dB the levels span.
@@ -90,7 +90,7 @@ TEST(SpectrumAnalyserTest, SilenceAndSoundBelowTheRangeLightNothing) {
   EXPECT_EQ(Analyse(std::vector<float>(kWindowSize, 0.25f)), zero);
 }
 
-TEST(SpectrumAnalyserTest, DamagedSamplesAndWrongWindowsAreHandled) {
+TEST(BandLevelAnalyserTest, DamagedSamplesAndWrongWindowsAreHandled) {
   std::vector<float> window = Sine(1000, 0.5);
   window[100] = std::numeric_limits<float>::quiet_NaN();
   window[200] = std::numeric_limits<float>::infinity();
@@ -101,7 +101,7 @@ TEST(SpectrumAnalyserTest, DamagedSamplesAndWrongWindowsAreHandled) {
     EXPECT_LE(v, 2000);
   }
 
-  CSpectrumAnalyser analyser(kSampleRate, kWindowSize);
+  CBandLevelAnalyser analyser(kSampleRate, kWindowSize);
   Levels kept{};
   kept[3] = 77;
   EXPECT_FALSE(analyser.Analyse(std::vector<float>(kWindowSize - 1, 0.5f), kept));

@@ -8,7 +8,7 @@
 #include "analysis/AudioSource.h"
 #include "analysis/FramePacer.h"
 #include "analysis/LevelFrameEncoder.h"
-#include "analysis/SpectrumAnalyser.h"
+#include "analysis/BandLevelAnalyser.h"
 
 namespace orlo::audio {
 
@@ -30,7 +30,7 @@ class CCaptureSession {
  private:
   IAudioSource& source_;
   CFramePacer pacer_;
-  CSpectrumAnalyser analyser_;
+  CBandLevelAnalyser analyser_;
   CLevelFrameEncoder encoder_;
   std::vector<float> window_;
   Levels levels_{};

@@ -1,4 +1,4 @@
-#include "analysis/SpectrumAnalyser.h"
+#include "analysis/BandLevelAnalyser.h"
 
 #include <cmath>
 #include <numbers>
@@ -26,7 +26,7 @@ double FullScalePower(const std::vector<float>& window) {
 
 }  // namespace
 
-CSpectrumAnalyser::CSpectrumAnalyser(double sampleRate, size_t windowSize)
+CBandLevelAnalyser::CBandLevelAnalyser(double sampleRate, size_t windowSize)
     : hann_(Hann(windowSize)),
       windowed_(windowSize),
       power_(windowSize / 2 + 1),
@@ -35,9 +35,9 @@ CSpectrumAnalyser::CSpectrumAnalyser(double sampleRate, size_t windowSize)
       layout_(sampleRate, windowSize),
       scale_(FullScalePower(hann_)) {}
 
-CSpectrumAnalyser::~CSpectrumAnalyser() { kiss_fftr_free(fft_); }
+CBandLevelAnalyser::~CBandLevelAnalyser() { kiss_fftr_free(fft_); }
 
-bool CSpectrumAnalyser::Analyse(std::span<const float> window, Levels& levels) {
+bool CBandLevelAnalyser::Analyse(std::span<const float> window, Levels& levels) {
   if (window.size() != hann_.size() || fft_ == nullptr) return false;
   for (size_t i = 0; i < window.size(); ++i) {
     const float s = window[i];

@@ -13,13 +13,13 @@
 
 namespace orlo::audio {
 
-class CSpectrumAnalyser {
+class CBandLevelAnalyser {
  public:
   // windowSize: an even number of samples.
-  CSpectrumAnalyser(double sampleRate, size_t windowSize);
-  ~CSpectrumAnalyser();
-  CSpectrumAnalyser(const CSpectrumAnalyser&) = delete;
-  CSpectrumAnalyser& operator=(const CSpectrumAnalyser&) = delete;
+  CBandLevelAnalyser(double sampleRate, size_t windowSize);
+  ~CBandLevelAnalyser();
+  CBandLevelAnalyser(const CBandLevelAnalyser&) = delete;
+  CBandLevelAnalyser& operator=(const CBandLevelAnalyser&) = delete;
 
   size_t WindowSize() const { return hann_.size(); }
   // False, and the levels untouched, when the window is not WindowSize() samples long.
