@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QColorDialog>
+#include <QFileDialog>
 
 #include "app/DeviceOptionUI.h"
 #include "pages/common/DevicePageUI.h"
@@ -46,6 +47,18 @@ void CWindowRouterHost::ShowMessage(const std::string& textId) {
 bool CWindowRouterHost::Confirm(const std::string& textId) {
   return ui::CMsgWnd::ShowMessageBox(window_, {}, textId, actions_.dpi ? actions_.dpi() : 96, true,
                                      ui::CMsgWnd::kConfirmCancel) == 1;
+}
+
+void CWindowRouterHost::ShowText(const std::string& text) {
+  ui::CMsgWnd::ShowMessageBox(window_, {}, text, actions_.dpi ? actions_.dpi() : 96, false,
+                              ui::CMsgWnd::kConfirmOnly);
+}
+
+std::string CWindowRouterHost::ChooseFile(bool save, const std::string& filter) {
+  const QString f = QString::fromStdString(filter);
+  const QString path = save ? QFileDialog::getSaveFileName(window_, {}, {}, f)
+                            : QFileDialog::getOpenFileName(window_, {}, {}, f);
+  return path.toStdString();
 }
 
 bool CWindowRouterHost::PickColour(uint32_t& argb) {

@@ -36,6 +36,8 @@ class CWindowRouterHost : public IRouterHost {
   void CaptionCommand(Caption which) override;
   void ShowMessage(const std::string& textId) override;
   bool Confirm(const std::string& textId) override;
+  void ShowText(const std::string& text) override;
+  std::string ChooseFile(bool save, const std::string& filter) override;
   bool PickColour(uint32_t& argb) override;
   void OnTabSelected(QWidget* sender) override;
   void SelectNeighbourTab(bool next) override;

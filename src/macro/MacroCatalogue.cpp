@@ -81,7 +81,9 @@ Json::Value CMacroCatalogue::ReadCatalogueDocument() const {
 }
 
 bool CMacroCatalogue::WriteCatalogueDocument(const Json::Value& doc) const {
-  return !folder_.empty() && CJsonFile().WriteDocument(CataloguePath(), doc) == 0;
+  if (folder_.empty()) return false;
+  if (writer_) return writer_(CataloguePath(), doc);
+  return CJsonFile().WriteDocument(CataloguePath(), doc) == 0;
 }
 
 std::vector<MacroEntry> CMacroCatalogue::LoadCatalogue() const {
@@ -142,13 +144,13 @@ bool CMacroCatalogue::DeleteMacro(int index, const MacroPurgeTargets& purge) {
   Json::Value doc = ReadCatalogueDocument();
   Json::Value& info = doc["MacroInfo"];
   if (index < 0 || static_cast<Json::ArrayIndex>(index) >= info.size()) return false;
-  // Assignments name macros by number, so they are fixed before the numbers shift.
-  if (!purge.documents.empty()) PurgeMacroFromProfiles(purge.documents, index, purge.defaultPath);
   MacroEntry gone{json::String(json::Peek(&info[index], "MacroName")),
                   json::String(json::Peek(&info[index], "Guid"))};
   Json::Value removed;
   info.removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
   if (!WriteCatalogueDocument(doc)) return false;
+  // Assignments name macros by number: they follow only once the numbers have shifted on disk.
+  if (!purge.documents.empty()) PurgeMacroFromProfiles(purge.documents, index, purge.defaultPath);
   // A hand-edited catalogue may name one file twice; the other entry still needs it.
   bool shared = false;
   for (Json::ArrayIndex i = 0; i < info.size(); ++i)
@@ -184,8 +186,21 @@ bool CMacroCatalogue::SaveMacro(int index, const std::vector<MacroEvent>& events
   const MacroEntry& entry = list[static_cast<size_t>(index)];
   std::string path = MacroPath(entry);
   if (path.empty()) return false;
-  CMacroFile file{entry.name, entry.guid, events};
+  CMacroFile file;
+  file.name = entry.name;
+  file.guid = entry.guid;
+  file.events = events;
   return CJsonFile().WriteDocument(path, file.ToDocument()) == 0;
+}
+
+bool CMacroCatalogue::SaveMacroElements(int index, const std::vector<Json::Value>& elements) {
+  auto list = LoadCatalogue();
+  if (index < 0 || static_cast<size_t>(index) >= list.size()) return false;
+  if (elements.size() > static_cast<size_t>(kMacroMaxEvents)) return false;
+  const MacroEntry& entry = list[static_cast<size_t>(index)];
+  std::string path = MacroPath(entry);
+  if (path.empty()) return false;
+  return CJsonFile().WriteDocument(path, CMacroFile::DocumentOf(entry.name, entry.guid, elements)) == 0;
 }
 
 bool CMacroCatalogue::ExportMacro(int index, const std::string& path) const {
@@ -208,6 +223,10 @@ std::string CMacroCatalogue::ImportMacro(const std::string& path) {
   Json::Value doc = CJsonFile().ReadDocument(path);
   if (!doc.isObject() || !json::Peek(&doc, "Events") || !json::Peek(&doc, "Events")->isArray()) {
     DebugPrintf("ImportMacro: %s is not a macro file", path.c_str());
+    return {};
+  }
+  if (CMacroFile::FromDocument(doc).tooLong) {
+    DebugPrintf("ImportMacro: %s holds more than %d events", path.c_str(), kMacroMaxEvents);
     return {};
   }
   std::string name = NewMacro();

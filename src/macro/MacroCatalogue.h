@@ -5,6 +5,7 @@
 //
 // Every operation re-reads the catalogue and writes it back at once; there is no pending state.
 // With an empty folder nothing happens.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,12 @@ class CMacroCatalogue {
  public:
   enum RenameResult { kRenameDone = 1, kRenameNameUsed = 0, kRenameEmpty = 2, kRenameNoMacro = -1 };
 
+  // Writes one JSON document whole; true when written.
+  using DocumentWriter = std::function<bool(const std::string& path, const Json::Value& document)>;
+
   explicit CMacroCatalogue(std::string deviceFolder = {});
+  // Replaces how "macro.config" is written (the default: an atomic write of the whole file).
+  void SetCatalogueWriter(DocumentWriter writer) { writer_ = std::move(writer); }
   void SetFolder(std::string deviceFolder);
   const std::string& Folder() const { return folder_; }
   std::string CataloguePath() const;
@@ -48,10 +54,11 @@ class CMacroCatalogue {
   // the name; empty when 50 macros exist. Only the catalogue entry is created; the file comes
   // with the first save or import.
   std::string NewMacro();
-  // Removes entry index and its file (unless another entry shares the identity). The macro
-  // assignments in the purge targets are brought in step first (assignments of this macro
-  // return to the key's default, later macros move down by one). False for an index outside
-  // the catalogue.
+  // Removes entry index and its file (unless another entry shares the identity). Once the
+  // catalogue is written, the macro assignments in the purge targets are brought in step
+  // (assignments of this macro return to the key's default, later macros move down by one);
+  // when the write fails nothing is renumbered, so every profile still names the right macros.
+  // False for an index outside the catalogue or a failed write.
   bool DeleteMacro(int index, const MacroPurgeTargets& purge = {});
   // Name trimmed of blanks at both ends; refused when empty or equal, ignoring case, to any
   // macro's name (its own included).
@@ -61,11 +68,14 @@ class CMacroCatalogue {
   // Writes the macro file from the catalogue name and identity and the events. False for a bad
   // index, an unsafe identity, more than 4000 events, or a failed write.
   bool SaveMacro(int index, const std::vector<MacroEvent>& events);
+  // The same from the editor's rows: each element is written as it is (an event this version
+  // cannot show is carried), its "Delay" as a decimal string.
+  bool SaveMacroElements(int index, const std::vector<Json::Value>& elements);
   // Copies the macro's file unchanged to path.
   bool ExportMacro(int index, const std::string& path) const;
   // Adds a new macro whose file is an unchanged copy of the file at path and returns its name.
-  // Empty (and nothing written) for an empty path, a file that is not a macro document, or a
-  // full catalogue.
+  // Empty (and nothing written) for an empty path, a file that is not a macro document, a file
+  // of more than 4000 events, or a full catalogue.
   std::string ImportMacro(const std::string& path);
 
  private:
@@ -73,6 +83,7 @@ class CMacroCatalogue {
   bool WriteCatalogueDocument(const Json::Value& doc) const;
 
   std::string folder_;
+  DocumentWriter writer_;
 };
 
 }  // namespace orlo

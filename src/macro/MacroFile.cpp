@@ -30,7 +30,12 @@ CMacroFile CMacroFile::FromDocument(const Json::Value& document) {
   f.guid = json::String(json::Peek(&document, "Guid"));
   const Json::Value* events = json::Peek(&document, "Events");
   Json::ArrayIndex n = json::Size(events);
-  for (Json::ArrayIndex i = 0; i < n && f.events.size() < static_cast<size_t>(kMacroMaxEvents); ++i) {
+  if (n > static_cast<Json::ArrayIndex>(kMacroMaxEvents)) {
+    f.tooLong = true;
+    return f;
+  }
+  for (Json::ArrayIndex i = 0; i < n; ++i) {
+    f.elements.push_back((*events)[i]);
     if (auto e = MacroEventFromJson((*events)[i])) f.events.push_back(*e);
   }
   return f;
@@ -53,6 +58,23 @@ Json::Value CMacroFile::ToDocument() const {
   doc["Guid"] = guid;
   Json::Value& list = doc["Events"] = Json::Value(Json::arrayValue);
   for (const MacroEvent& e : events) list.append(MacroEventToJson(e));
+  doc["Version"] = kMacroFileVersion;
+  return doc;
+}
+
+Json::Value CMacroFile::DocumentOf(const std::string& name, const std::string& guid,
+                                   const std::vector<Json::Value>& elements) {
+  Json::Value doc(Json::objectValue);
+  doc["MacroName"] = name;
+  doc["Guid"] = guid;
+  Json::Value& list = doc["Events"] = Json::Value(Json::arrayValue);
+  for (Json::Value element : elements) {
+    if (element.isObject()) {
+      const Json::Value* delay = json::Peek(&element, "Delay");
+      element["Delay"] = std::to_string(delay != nullptr ? ParseMacroDelay(*delay) : 0);
+    }
+    list.append(element);
+  }
   doc["Version"] = kMacroFileVersion;
   return doc;
 }

@@ -190,5 +190,61 @@ TEST_F(MacroCatalogueTest, DeleteKeepsMacroAssignmentsOfOtherProfilesInStep) {
   EXPECT_EQ(cat_.Count(), 2);
 }
 
+TEST_F(MacroCatalogueTest, ADeletionWhoseCatalogueWriteFailsRenumbersNoProfile) {
+  for (int i = 0; i < 3; ++i) cat_.NewMacro();
+  Json::Value doc;
+  doc["Device"][0]["KeyList"][0]["Assignment"] = 0x700200;  // macro 2
+  doc["Device"][0]["KeyList"][0]["DefaultAssignment"] = 0x100100;
+  std::string profile = folder_ + "2024_01_01_00_00_00_000.Json";
+  ASSERT_EQ(CJsonFile().WriteDocument(profile, doc), 0);
+  const std::string catalogueBefore = Slurp(cat_.CataloguePath());
+  const std::string profileBefore = Slurp(profile);
+
+  cat_.SetCatalogueWriter([](const std::string&, const Json::Value&) { return false; });
+  EXPECT_FALSE(cat_.DeleteMacro(0, {{profile}, ""}));
+  EXPECT_EQ(Slurp(profile), profileBefore);  // still names macro 2, which is still number 2
+  EXPECT_EQ(Slurp(cat_.CataloguePath()), catalogueBefore);
+
+  cat_.SetCatalogueWriter({});
+  ASSERT_TRUE(cat_.DeleteMacro(0, {{profile}, ""}));
+  EXPECT_EQ(CJsonFile().ReadDocument(profile)["Device"][0]["KeyList"][0]["Assignment"].asInt(), 0x700100);
+}
+
+TEST_F(MacroCatalogueTest, EventsThisVersionCannotPlayAreCarriedThroughASave) {
+  cat_.NewMacro();
+  const std::string text =
+      "{\"Events\": [{\"Type\": 10, \"Button\": 4, \"Action\": \"down\", \"Delay\": \"5\"},"
+      " {\"Type\": 12, \"Button\": 7, \"Action\": \"down\", \"Delay\": 9, \"Speed\": 3},"
+      " {\"Type\": 1, \"Button\": 300, \"Action\": \"up\", \"Delay\": \"70000\"}, 42]}";
+  const std::string path = cat_.MacroPath(cat_.LoadCatalogue()[0]);
+  Spit(path, text);
+  CMacroFile read = cat_.ShowMacro(0);
+  ASSERT_EQ(read.events.size(), 1u);
+  ASSERT_EQ(read.elements.size(), 4u);
+  ASSERT_TRUE(cat_.SaveMacroElements(0, read.elements));
+  Json::Value saved = CJsonFile().ReadDocument(path);
+  const Json::Value& events = saved["Events"];
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[0]["Delay"].asString(), "5");
+  EXPECT_EQ(events[1]["Type"].asInt(), 12);
+  EXPECT_EQ(events[1]["Speed"].asInt(), 3);
+  EXPECT_EQ(events[1]["Delay"].asString(), "9");  // delays are always written as strings
+  EXPECT_EQ(events[2]["Button"].asInt(), 300);
+  EXPECT_EQ(events[2]["Delay"].asString(), "65535");
+  EXPECT_EQ(events[3].asInt(), 42);
+  EXPECT_EQ(saved["MacroName"].asString(), "macro_1");
+  EXPECT_EQ(saved["Version"].asInt(), 64);
+  EXPECT_FALSE(cat_.SaveMacroElements(0, std::vector<Json::Value>(4001, events[0])));
+}
+
+TEST_F(MacroCatalogueTest, AFileOfMoreThan4000EventsIsNotImported) {
+  Json::Value doc;
+  for (int i = 0; i < 4001; ++i) doc["Events"][i]["Type"] = 1;
+  const std::string big = root_ + "/big.mac";
+  ASSERT_EQ(CJsonFile().WriteDocument(big, doc), 0);
+  EXPECT_EQ(cat_.ImportMacro(big), "");
+  EXPECT_EQ(cat_.Count(), 0);
+}
+
 }  // namespace
 }  // namespace orlo

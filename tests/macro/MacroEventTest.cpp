@@ -96,7 +96,8 @@ TEST(MacroEventNames, KeysModifiersButtonsAndMoves) {
 
 TEST(MacroFileText, RoundTripsAndSurvivesMalformedText) {
   CMacroFile f{"Combo", "2024_03_07_09_05_01_042",
-               {{kMacroKey, 4, true, 10}, {kMacroKey, 4, false, 70000}, {kMacroMoveX, 30, true, 0}}};
+               {{kMacroKey, 4, true, 10}, {kMacroKey, 4, false, 70000}, {kMacroMoveX, 30, true, 0}},
+               {}, false};
   Json::Value doc = f.ToDocument();
   EXPECT_EQ(doc["Version"].asInt(), 64);
   CMacroFile back = CMacroFile::FromText(Json::StyledWriter().write(doc));
@@ -119,10 +120,10 @@ TEST(MacroFileText, RoundTripsAndSurvivesMalformedText) {
   EXPECT_TRUE(CMacroFile::FromText(withZero).events.empty());
 }
 
-TEST(MacroFileText, KeepsAtMost4000EventsAndDropsUnplayableOnes) {
+TEST(MacroFileText, KeepsUnplayableElementsAndRefusesMoreThan4000Events) {
   Json::Value doc;
   Json::Value& events = doc["Events"];
-  for (int i = 0; i < 4100; ++i) {
+  for (int i = 0; i < 4000; ++i) {
     Json::Value e;
     e["Type"] = i == 0 ? 99 : 1;
     e["Button"] = 1;
@@ -130,8 +131,16 @@ TEST(MacroFileText, KeepsAtMost4000EventsAndDropsUnplayableOnes) {
     events.append(e);
   }
   CMacroFile f = CMacroFile::FromDocument(doc);
-  ASSERT_EQ(f.events.size(), 4000u);
-  EXPECT_EQ(f.events.front().delay, 1);  // the unplayable first event is gone
+  EXPECT_FALSE(f.tooLong);
+  ASSERT_EQ(f.events.size(), 3999u);  // the unplayable first event cannot be played ...
+  EXPECT_EQ(f.events.front().delay, 1);
+  ASSERT_EQ(f.elements.size(), 4000u);  // ... but is kept for the next save
+  EXPECT_EQ(f.elements[0]["Type"].asInt(), 99);
+  events.append(events[1]);
+  f = CMacroFile::FromDocument(doc);
+  EXPECT_TRUE(f.tooLong);  // never cut to 4000
+  EXPECT_TRUE(f.events.empty());
+  EXPECT_TRUE(f.elements.empty());
 }
 
 }  // namespace

@@ -23,6 +23,8 @@ class RoutedWindow : public ui::CWindowUI, public IRouterHost {
     messages.push_back(id);
     return confirm;
   }
+  void ShowText(const std::string& text) override { messages.push_back(text); }
+  std::string ChooseFile(bool /*save*/, const std::string& /*filter*/) override { return chosenFile; }
   bool PickColour(uint32_t& argb) override {
     if (!pickedColour) return false;
     argb = *pickedColour;
@@ -36,6 +38,7 @@ class RoutedWindow : public ui::CWindowUI, public IRouterHost {
   bool confirm = true;
   std::optional<uint32_t> pickedColour;
   std::vector<std::string> messages;
+  std::string chosenFile;
   std::vector<Caption> captions;
 
  private:

@@ -24,6 +24,8 @@ namespace orloctl {
 namespace {
 
 using orlo::CTessaroMouseDevice;
+using orlo::DownloadMacrosAndKeys;
+using orlo::MacroDownloadResult;
 
 using Failure = CommandFailure;
 
@@ -142,8 +144,14 @@ int RunApply(const GlobalOptions& options, const std::vector<std::string>& args)
   CheckMouse(args[1]);
   return Guarded([&] {
     Session s(options, args[1], false);
-    const int keys = s.mouse->RewriteKeyAssignments(0);
-    if (keys != 1) throw Failure{"mouse: writing the key table failed: " + std::to_string(keys)};
+    // The macros the buttons use go first; when they do not fit, the key table stays as it
+    // is on the mouse, so no button points at a macro slot the mouse does not hold.
+    const MacroDownloadResult download = DownloadMacrosAndKeys(*s.mouse);
+    if (download.macros > 0)
+      throw Failure{"mouse: the macros need " + std::to_string(download.macros) +
+                    " more events than the mouse holds; nothing written"};
+    if (download.macros < 0) std::fprintf(stderr, "orloctl: mouse: writing the macro block failed\n");
+    if (download.keys != 1) throw Failure{"mouse: writing the key table failed: " + std::to_string(download.keys)};
     Session::CheckWrite(s.mouse->ApplySettings(0, 0, 1, 0, 0));
     std::printf("applied %s\n", s.mouse->GetProfileName().c_str());
     return 0;

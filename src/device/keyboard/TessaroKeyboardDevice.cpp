@@ -314,6 +314,21 @@ int CTessaroKeyboardDevice::RewriteKeyAssignments(int block) {
 
 int CTessaroKeyboardDevice::WriteMacros(const std::vector<int>& macros) { return WriteMacroBlock(macros); }
 
+std::vector<KeyAssign> CTessaroKeyboardDevice::CopyKeyList() {
+  auto lock = ModelLock();
+  return keyList_;
+}
+
+void CTessaroKeyboardDevice::StoreKeyList(const std::vector<KeyAssign>& list) {
+  {
+    auto lock = ModelLock();
+    keyList_ = list;
+    profile_.SetKeyList(keyList_);
+    profile_.Save();
+  }
+  if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
+}
+
 int CTessaroKeyboardDevice::WriteLightData(int group) {
   const int offset = keyboard::LightGroupOffset(group);
   if (offset < 0 || !Guard()) return 0;

@@ -18,13 +18,14 @@
 #include "device/keyboard/KeyboardLightEngine.h"
 #include "device/keyboard/KeyboardSettingsBlock.h"
 #include "device/model/CompanionListeners.h"
+#include "device/model/MacroDevice.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "device/model/WorkerThread.h"
 #include "profile/KeyboardProfiledata.h"
 
 namespace orlo {
 
-class CTessaroKeyboardDevice : public CTessaroUSBDevice {
+class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
  public:
   static constexpr int kPositions = keyboard::CKeyPositionMap::kPositions;
   static constexpr int kCompanionWired = 1;
@@ -69,10 +70,14 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
   int WriteKeyAssignments(int block, const std::vector<KeyAssign>& list);
   int RewriteKeyAssignments(int block) override;
-  std::vector<int> GetUsedMacros();
+  std::vector<int> GetUsedMacros() override;
   // 0 when written (or nothing to write); the number of events too many when they do not fit
   // the keyboard's macro area; -1 on failure.
-  int WriteMacros(const std::vector<int>& macros);
+  int WriteMacros(const std::vector<int>& macros) override;
+  // IMacroDevice: the key list of the active profile.
+  std::vector<KeyAssign> CopyKeyList() override;
+  void StoreKeyList(const std::vector<KeyAssign>& list) override;
+  int WriteKeyTable() override { return RewriteKeyAssignments(0); }
   // Colour group `group` of the profile, scaled by each key's brightness, into the keyboard's
   // light data area.
   int WriteLightData(int group);

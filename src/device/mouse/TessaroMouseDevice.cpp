@@ -388,6 +388,21 @@ int CTessaroMouseDevice::RewriteKeyAssignments(int block) {
 
 int CTessaroMouseDevice::WriteMacros(const std::vector<int>& macros) { return WriteMacroBlock(macros); }
 
+std::vector<KeyAssign> CTessaroMouseDevice::CopyKeyList() {
+  auto lock = ModelLock();
+  return keyList_;
+}
+
+void CTessaroMouseDevice::StoreKeyList(const std::vector<KeyAssign>& list) {
+  {
+    auto lock = ModelLock();
+    keyList_ = list;
+    profile_.SetKeyList(keyList_);
+    profile_.Save();
+  }
+  if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
+}
+
 int CTessaroMouseDevice::WriteShootData() {
   if (!Guard()) return 0;
   const std::string folder = DeviceFolder();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/model/CompanionListeners.h"
+#include "device/model/MacroDevice.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "device/mouse/EventContainer.h"
 #include "device/mouse/MouseKeyTable.h"
@@ -21,7 +22,7 @@
 
 namespace orlo {
 
-class CTessaroMouseDevice : public CTessaroUSBDevice {
+class CTessaroMouseDevice : public CTessaroUSBDevice, public IMacroDevice {
  public:
   static constexpr int kLedCount = CMouseLightPreview::kLedCount;
   static constexpr int kPageButtons = kMouseButtons;
@@ -59,11 +60,15 @@ class CTessaroMouseDevice : public CTessaroUSBDevice {
   // Catalogues loaded, the view told, the settings block written.
   void ApplyProfile();
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
-  std::vector<int> GetUsedMacros();
+  std::vector<int> GetUsedMacros() override;
   int WriteKeyAssignments(int block, const std::vector<KeyAssign>& list);
   int RewriteKeyAssignments(int block) override;
   // 0 when written; the number of events too many when they do not fit; -1 on failure.
-  int WriteMacros(const std::vector<int>& macros);
+  int WriteMacros(const std::vector<int>& macros) override;
+  // IMacroDevice: the key list of the active profile.
+  std::vector<KeyAssign> CopyKeyList() override;
+  void StoreKeyList(const std::vector<KeyAssign>& list) override;
+  int WriteKeyTable() override { return RewriteKeyAssignments(0); }
   // The four guns' shooting block. 1, 0 when not reachable, or the failing code.
   int WriteShootData();
 

@@ -8,6 +8,7 @@
 #include "pages/common/DevicePageUI.h"
 #include "pages/headset/HeadsetFamily.h"
 #include "pages/keyboard/KeyboardFamily.h"
+#include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/MouseFamily.h"
 #include "pages/mousepad/MousePadFamily.h"
 
@@ -39,6 +40,7 @@ std::unique_ptr<CTessaroUSBDevice> MakeDriver(uint16_t kind, std::shared_ptr<hid
 
 void RegisterDeviceFamilies() {
   CDevicePageUI::RegisterPageControls();
+  CMacroControlUI::RegisterControl();
   // One line per family folder.
   RegisterMouseFamily();
   RegisterMousePadFamily();

@@ -3,11 +3,14 @@
 // rate and delay live in the profile only: they are saved, nothing is written.
 #include "device/keyboard/TessaroKeyboardDevice.h"
 #include "pages/keyboard/KeyboardPageUI.h"
+#include "pages/macro/MacroControlUI.h"
 
 namespace orlo {
 
 void CKeyboardPageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
+  CMacroControlUI::RegisterRoutes(
+      routes, [this] { return findChild<CMacroControlUI*>(); }, [this]() -> IPageHost& { return Host(); });
   RegisterLightingRoutes(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;

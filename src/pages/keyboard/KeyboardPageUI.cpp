@@ -12,6 +12,7 @@
 #include "device/keyboard/TessaroKeyboardDevice.h"
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
+#include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
@@ -100,6 +101,7 @@ void CKeyboardPageUI::BuildPage() {
   if (textTest_ != nullptr) textTest_->hide();
   for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
+  if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   built_ = true;
   // The page opens on the keyboard's system settings.
   OpenFunctionTab(4);

@@ -4,6 +4,7 @@
 
 #include "device/mouse/TessaroMouseDevice.h"
 #include "pages/mouse/MousePageUI.h"
+#include "pages/macro/MacroControlUI.h"
 
 namespace orlo {
 
@@ -21,6 +22,8 @@ int SliderPosition(int64_t value) {
 
 void CMousePageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
+  CMacroControlUI::RegisterRoutes(
+      routes, [this] { return findChild<CMacroControlUI*>(); }, [this]() -> IPageHost& { return Host(); });
   RegisterLightingRoutes(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;

@@ -17,6 +17,7 @@
 #include "device/mouse/TessaroMouseDevice.h"
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
+#include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
@@ -124,6 +125,7 @@ void CMousePageUI::BuildPage() {
   if (auto* s = Child<QSlider>("scroll_speed_slider")) s->setRange(1, kSliderMaxScroll);
   for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
+  if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   built_ = true;
   // The page opens on the device's performance settings.
   OpenFunctionTab(4);
