@@ -1,6 +1,7 @@
 // The routes of the macro page's controls and its row menu. The device page that holds the
 // macro page registers them in its own route table, so they run only while its device is the
 // selected one.
+#include <QCheckBox>
 #include <QCursor>
 #include <QListWidget>
 #include <QMenu>

@@ -115,8 +115,8 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent), recorder_(*
 }
 
 CMacroControlUI::~CMacroControlUI() {
+  // The window goes with the page: only the capture needs ending.
   hook_.Stop();
-  SetSelectionEnabled(true);
 }
 
 // ---- layout --------------------------------------------------------------------------------------
@@ -468,7 +468,7 @@ void CMacroControlUI::ExportMacro(IPageHost& host) {
 void CMacroControlUI::Download(IPageHost& host) {
   IMacroDevice* md = MacroDevice();
   if (md == nullptr) return;
-  if (SelectedMacro() >= 0 && !locked_) SaveMacro();
+  // What is written is what the macro files hold: every edit of the rows is saved as it is made.
   QPointer<CMacroControlUI> self(this);
   IPageHost* answer = &host;
   device_->Session().Submit([self, md, answer] {

@@ -3,7 +3,10 @@
 // macro block and the key table the mouse then holds, byte for byte.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTimer>
@@ -15,6 +18,7 @@
 #include "pages/macro/WindowInputCapture.h"
 #include "pages/mouse/MousePageRig.h"
 #include "profile/JsonFile.h"
+#include "ui/LanguageStore.h"
 #include "ui/NotifyUI.h"
 
 namespace orlo::testing_support {
@@ -30,6 +34,7 @@ constexpr quint32 kKeyS = 31 + 8;
 class MacroPageTest : public MousePageRig {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(ui::CLanguageStore::GetInstance().LoadLanguage("lan_en.xml"));
     MousePageRig::SetUp();
     OpenPage();
     window_->show();
@@ -45,6 +50,8 @@ class MacroPageTest : public MousePageRig {
     if (macros_) macros_->SetWindowSource(nullptr);
     capture_.reset();
     MousePageRig::TearDown();
+    // The other page tests read the text ids themselves.
+    ui::CLanguageStore::GetInstance().LoadFromString("<language></language>");
   }
 
   // Input as the window system delivers it: to the window, before any widget.
@@ -155,8 +162,9 @@ TEST_F(MacroPageTest, MacrosTooLongForTheMouseWriteNothing) {
   sim_->ClearLog();
   Raise("macro_btn_download", n::kClick);
   Settle();
-  ASSERT_EQ(window_->messages.size(), 1u);
-  EXPECT_NE(window_->messages[0].find("more events than the device can hold"), std::string::npos);
+  // 16 + 6 + 4 x 4000 bytes in an area of 16 x 128: 3494 events too many.
+  EXPECT_EQ(window_->messages,
+            (std::vector<std::string>{"The macros need 3494 more events than the device can hold."}));
   EXPECT_EQ(memory_->Snapshot(sim::Area::KeyTable), tableBefore);
   EXPECT_EQ(CountOf(9), 0u);   // no key table command
   EXPECT_EQ(CountOf(21), 0u);  // no macro block command
@@ -185,10 +193,10 @@ TEST_F(MacroPageTest, RecordingEndsAndTheGrabGoesOnFocusLossUnplugAndLeavingTheP
   auto* watch = macros_->findChild<QTimer*>(QStringLiteral("macro_device_watch"));
   ASSERT_NE(watch, nullptr);
   EXPECT_TRUE(watch->isActive());
-  emit watch->timeout();  // the mouse is still there
+  QMetaObject::invokeMethod(watch, "timeout", Qt::DirectConnection);  // the mouse is still there
   EXPECT_TRUE(macros_->IsRecording());
   mouse_->Session().Close();  // unplugged
-  emit watch->timeout();
+  QMetaObject::invokeMethod(watch, "timeout", Qt::DirectConnection);
   EXPECT_FALSE(macros_->IsRecording());
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_FALSE(watch->isActive());
