@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QIntValidator>
@@ -205,9 +206,11 @@ void CMacroControlUI::Build() {
 
   moveLayout_ = new QWidget(right);
   moveLayout_->setObjectName(QStringLiteral("mouse_move_layout"));
-  auto* moves = new QHBoxLayout(moveLayout_);
+  auto* moves = new QGridLayout(moveLayout_);
   moves->setContentsMargins(0, 0, 0, 0);
-  moves->setSpacing(6);
+  moves->setHorizontalSpacing(6);
+  moves->setVerticalSpacing(6);
+  int cell = 0;
   for (auto [edit, button, text] :
        {std::tuple{"mouse_x_left_edit", "macro_inset_moveleftkey_btn", "macro_move_left_text"},
         {"mouse_x_right_edit", "macro_inset_moverightkey_btn", "macro_move_right_text"},
@@ -219,20 +222,24 @@ void CMacroControlUI::Build() {
     e->setMaximumWidth(44);
     e->setValidator(new QIntValidator(0, 255, e));
     e->setText(QStringLiteral("10"));
-    moves->addWidget(e);
-    moves->addWidget(Button(moveLayout_, button, text));
+    moves->addWidget(e, cell / 2, (cell % 2) * 2);
+    moves->addWidget(Button(moveLayout_, button, text), cell / 2, (cell % 2) * 2 + 1);
+    ++cell;
   }
-  moves->addStretch(1);
+  moves->setColumnStretch(1, 1);
+  moves->setColumnStretch(3, 1);
   column->addWidget(moveLayout_);
 
   auto* bottom = Row(column);
   bottom->addWidget(Button(right, "macro_btn_save", "macro_save_text"));
   bottom->addWidget(Button(right, "macro_btn_cancel", "macro_cancel_text"));
   bottom->addWidget(Button(right, "macro_btn_download", "macro_download_text"));
+  bottom->addStretch(1);
   status_ = new QLabel(right);
   status_->setObjectName(QStringLiteral("macro_status"));
   status_->setProperty("role", QStringLiteral("hint"));
-  bottom->addWidget(status_, 1);
+  status_->setWordWrap(true);
+  column->addWidget(status_);
   box->addWidget(right, 1);
 
   ui::CLanguageStore::GetInstance().ApplyTexts(this);

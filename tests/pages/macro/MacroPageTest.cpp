@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/DocShot.h"
 #include "macro/MacroCatalogue.h"
 #include "macro/MacroFile.h"
 #include "pages/macro/MacroControlUI.h"
@@ -148,6 +149,10 @@ TEST_F(MacroPageTest, RecordedKeysAndClickAreSavedAssignedAndWrittenToTheMouse) 
   // The key table names the macro by its slot in the block: the only one, slot 0.
   const Bytes table = memory_->Snapshot(sim::Area::KeyTable);
   EXPECT_EQ(Bytes(table.begin() + 9, table.begin() + 12), (Bytes{0x70, 0x00, 0x02}));
+
+  macros_->SelectRow(2);
+  window_->resize(1000, 600);
+  MaybeSaveShot(window_.get(), "macro-page.png");
 }
 
 TEST_F(MacroPageTest, MacrosTooLongForTheMouseWriteNothing) {
