@@ -1,39 +1,26 @@
 // orloctl macro … end to end on a temporary data folder: the same catalogue and files the window
 // uses, profiles kept in step when a macro goes, and files refused whole rather than cut.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <fstream>
 
-#include <cstdio>
-#include <filesystem>
-
-#include "macro/TempDataHome.h"
 #include "profile/JsonFile.h"
+#include "support/CtlRunner.h"
 
 namespace orlo {
 namespace {
 
-class MacroCommandTest : public test::TempDataHome {
+class MacroCommandTest : public testing_support::CtlRunner {
  protected:
   void SetUp() override {
-    TempDataHome::SetUp();
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
-    if (!std::filesystem::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
+    Prepare("mouse");
+    folder_ = root_ + "/data/Tavrin ORLO/mouse/";
   }
-
-  // Exit code and standard output of "orloctl ARGS" (arguments without quotes).
   std::pair<int, std::string> Ctl(const std::string& args) {
-    const std::string cmd = "XDG_DATA_HOME='" + root_ + "' ORLO_PROGRAM_DIR='" ORLO_SOURCE_DIR "' '" + binary_ +
-                            "' " + args + " 2>/dev/null";
-    std::string out;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return {-1, {}};
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    const Result r = Run(args);
+    return {r.code, r.out};
   }
+  static void Spit(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
-  std::string binary_;
+  std::string folder_;
 };
 
 TEST_F(MacroCommandTest, MacrosAreManagedOnTheWindowsFilesAndProfilesFollowADeletion) {
