@@ -3,10 +3,15 @@
 // source is lost.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "macro/capture/DeviceHook.h"
+#include "macro/capture/EvdevInputCapture.h"
 #include "macro/capture/MacroRecorder.h"
 #include "macro/capture/ScanCodeMap.h"
 
@@ -233,6 +238,34 @@ TEST(ScanCodeMapTest, LinuxKeyCodesBecomeSetOneCodesWithTheExtendedFlag) {
   EXPECT_EQ(ScanCodeOfLinuxKey(88), (SetOneScanCode{0x58, false}));  // F12
   EXPECT_EQ(ScanCodeOfLinuxKey(0), std::nullopt);
   EXPECT_EQ(ScanCodeOfLinuxKey(240), std::nullopt);
+}
+
+TEST(EvdevInputCaptureTest, WithoutAKeyboardToReadTheCaptureEndsItself) {
+  const std::string empty = std::filesystem::temp_directory_path() / "orlo-no-input-devices";
+  std::filesystem::create_directories(empty);
+  EXPECT_FALSE(CEvdevInputCapture::Available(empty));
+  std::mutex lock;
+  std::condition_variable posted;
+  std::vector<std::function<void()>> tasks;
+  CEvdevInputCapture capture(
+      [&](std::function<void()> task) {
+        std::lock_guard guard(lock);
+        tasks.push_back(std::move(task));
+        posted.notify_all();
+      },
+      empty);
+  Target target;
+  ASSERT_TRUE(capture.Start(&target));
+  {
+    std::unique_lock guard(lock);
+    ASSERT_TRUE(posted.wait_for(guard, std::chrono::seconds(10), [&] { return !tasks.empty(); }));
+  }
+  for (auto& task : tasks) task();  // on the sink's thread
+  EXPECT_EQ(target.lost, 1);
+  EXPECT_TRUE(target.kinds.empty());
+  capture.Stop();
+  EXPECT_FALSE(capture.Active());
+  std::filesystem::remove_all(empty);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "device/model/MacroDevice.h"
 #include "device/model/TessaroUSBDevice.h"
 #include "macro/MacroFile.h"
+#include "macro/capture/EvdevInputCapture.h"
 #include "pages/macro/WindowInputCapture.h"
 #include "profile/BasicProfiledata.h"
 #include "profile/JsonAccess.h"
@@ -106,6 +107,13 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent), recorder_(*
   Build();
   ownWindowSource_ = std::make_unique<CWindowInputCapture>(this);
   windowSource_ = ownWindowSource_.get();
+  if (CEvdevInputCapture::Available()) {
+    // The reader thread hands each event to this page's thread.
+    ownSystemSource_ = std::make_unique<CEvdevInputCapture>([this](std::function<void()> task) {
+      QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    });
+    SetSystemSource(ownSystemSource_.get());
+  }
   deviceWatch_ = new QTimer(this);
   deviceWatch_->setObjectName(QStringLiteral("macro_device_watch"));
   deviceWatch_->setInterval(kDeviceWatchMs);

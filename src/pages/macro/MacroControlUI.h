@@ -130,6 +130,7 @@ class CMacroControlUI : public QWidget, private IMacroRowEditor, private ICaptur
   CDeviceHook hook_;
   CMacroRecorder recorder_;
   std::unique_ptr<IInputCapture> ownWindowSource_;
+  std::unique_ptr<IInputCapture> ownSystemSource_;
   IInputCapture* windowSource_ = nullptr;
   IInputCapture* systemSource_ = nullptr;
   // The open macro's file could not be shown whole (more than 4000 events): saving is refused so
