@@ -180,17 +180,10 @@ CMacroFile CMacroCatalogue::ShowMacro(int index) const {
 }
 
 bool CMacroCatalogue::SaveMacro(int index, const std::vector<MacroEvent>& events) {
-  auto list = LoadCatalogue();
-  if (index < 0 || static_cast<size_t>(index) >= list.size()) return false;
-  if (events.size() > static_cast<size_t>(kMacroMaxEvents)) return false;
-  const MacroEntry& entry = list[static_cast<size_t>(index)];
-  std::string path = MacroPath(entry);
-  if (path.empty()) return false;
-  CMacroFile file;
-  file.name = entry.name;
-  file.guid = entry.guid;
-  file.events = events;
-  return CJsonFile().WriteDocument(path, file.ToDocument()) == 0;
+  std::vector<Json::Value> elements;
+  elements.reserve(events.size());
+  for (const MacroEvent& e : events) elements.push_back(MacroEventToJson(e));
+  return SaveMacroElements(index, elements);
 }
 
 bool CMacroCatalogue::SaveMacroElements(int index, const std::vector<Json::Value>& elements) {

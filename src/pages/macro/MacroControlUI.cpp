@@ -374,9 +374,13 @@ void CMacroControlUI::ShowMacro() {
 void CMacroControlUI::NewMacro() {
   if (device_ == nullptr) return;
   const std::string name = catalogue_.NewMacro();
-  if (name.empty()) return;
+  if (!name.empty()) ShowAddedMacro();
+}
+
+void CMacroControlUI::ShowAddedMacro() {
   LoadCatalogue();
   SelectMacro(names_->count() - 1);
+  // The device counts its macros again (a key may now name the new one).
   device_->Session().Submit([d = device_] { d->LoadCatalogues(); });
 }
 
@@ -466,9 +470,7 @@ void CMacroControlUI::ImportMacro(IPageHost& host) {
     host.ShowMessage("macro_import_failed");
     return;
   }
-  LoadCatalogue();
-  SelectMacro(names_->count() - 1);
-  device_->Session().Submit([d = device_] { d->LoadCatalogues(); });
+  ShowAddedMacro();
 }
 
 void CMacroControlUI::ExportMacro(IPageHost& host) {

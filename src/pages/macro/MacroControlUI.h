@@ -110,6 +110,8 @@ class CMacroControlUI : public QWidget, private IMacroRowEditor, private ICaptur
  private:
   void Build();
   void UpdateEnabledState();
+  // A macro was added at the end of the catalogue: list it, select it, tell the device.
+  void ShowAddedMacro();
   void ShowRecordingLook(bool recording);
   void SetSelectionEnabled(bool enabled);
   IMacroDevice* MacroDevice() const;
