@@ -17,6 +17,7 @@
 #include "macro/MacroFile.h"
 #include "pages/macro/MacroControlUI.h"
 #include "pages/macro/WindowInputCapture.h"
+#include "pages/keyboard/KeyboardPageRig.h"
 #include "pages/mouse/MousePageRig.h"
 #include "profile/JsonFile.h"
 #include "ui/LanguageStore.h"
@@ -176,14 +177,18 @@ TEST_F(MacroPageTest, MacrosTooLongForTheMouseWriteNothing) {
 }
 
 TEST_F(MacroPageTest, RecordingEndsAndTheGrabGoesOnFocusLossUnplugAndLeavingThePage) {
+  auto* tabs = new QWidget(window_.get());
+  tabs->setObjectName(QStringLiteral("device_select_layout"));
   RaiseOnly("macro_btn_name_add", n::kClick);
   RaiseOnly("macro_btn_starredio", n::kClick);
   ASSERT_TRUE(macros_->IsRecording());
+  EXPECT_FALSE(tabs->isEnabled());  // no other device is chosen under a recording
   QEvent deactivate(QEvent::WindowDeactivate);
   QCoreApplication::sendEvent(window_.get(), &deactivate);
   EXPECT_FALSE(macros_->IsRecording());
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_FALSE(capture_->Active());
+  EXPECT_TRUE(tabs->isEnabled());
 
   RaiseOnly("macro_btn_starredio", n::kClick);
   ASSERT_TRUE(macros_->IsRecording());
@@ -286,6 +291,19 @@ TEST_F(MacroPageTest, UnknownEventsAreCarriedAndAnOverlongFileIsLeftAsItIs) {
   Raise("macro_btn_save", n::kClick);
   Raise("macro_btn_deleteall", n::kClick);
   EXPECT_EQ(CJsonFile().readjsonFile(MacroPath(1)), bigBefore);  // never cut, never emptied
+}
+
+class KeyboardMacroPageTest : public KeyboardPageRig {};
+
+TEST_F(KeyboardMacroPageTest, TheKeyboardKeepsItsOwnMacros) {
+  OpenPage();
+  auto* macros = Find<CMacroControlUI>("macro_page");
+  ASSERT_NE(macros, nullptr);
+  Raise("macro_btn_name_add", n::kClick);
+  const std::string folder = (root_ / "data" / "Tavrin ORLO" / "keyboard").string() + "/";
+  EXPECT_EQ(CMacroCatalogue(folder).Names(), (std::vector<std::string>{"macro_1"}));
+  EXPECT_EQ(macros->SelectedMacro(), 0);
+  EXPECT_EQ(keyboard_->MacroCount(), 1);  // the driver counted it again
 }
 
 }  // namespace
