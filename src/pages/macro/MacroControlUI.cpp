@@ -703,6 +703,8 @@ void CMacroControlUI::StartRecording(int captureMode, int delayMode) {
   ShowRecordingLook(true);
   SetSelectionEnabled(false);
   deviceWatch_->start();
+  watchedWindow_ = window();
+  watchedWindow_->installEventFilter(this);
 }
 
 void CMacroControlUI::StopRecording() {
@@ -710,6 +712,8 @@ void CMacroControlUI::StopRecording() {
   recorder_.End();
   hook_.Stop();
   deviceWatch_->stop();
+  if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+  watchedWindow_ = nullptr;
   ShowRecordingLook(false);
   SetSelectionEnabled(true);
   SaveMacro();
@@ -725,6 +729,11 @@ void CMacroControlUI::OnCapturedInput(const CapturedInput& input) {
 }
 
 void CMacroControlUI::OnCaptureLost() { StopRecording(); }
+
+bool CMacroControlUI::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == watchedWindow_ && event->type() == QEvent::WindowDeactivate) StopRecording();
+  return QWidget::eventFilter(watched, event);
+}
 
 void CMacroControlUI::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);

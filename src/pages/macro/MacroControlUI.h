@@ -9,6 +9,7 @@
 // runs through CDeviceHook on an input source (by default the window's own input); it ends, and
 // the keyboard grab with it, when the window loses the focus, the device goes or the page is
 // left.
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -105,6 +106,8 @@ class CMacroControlUI : public QWidget, private IMacroRowEditor, private ICaptur
 
  protected:
   void hideEvent(QHideEvent* event) override;
+  // While recording: the window losing the focus ends it, whatever the source.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -152,6 +155,7 @@ class CMacroControlUI : public QWidget, private IMacroRowEditor, private ICaptur
   QLineEdit* nameEdit_ = nullptr;
   QLabel* status_ = nullptr;
   QTimer* deviceWatch_ = nullptr;
+  QPointer<QWidget> watchedWindow_;
 };
 
 }  // namespace orlo

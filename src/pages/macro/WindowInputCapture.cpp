@@ -1,6 +1,7 @@
 #include "pages/macro/WindowInputCapture.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -70,8 +71,8 @@ bool CWindowInputCapture::eventFilter(QObject* watched, QEvent* event) {
   if (sink_ == nullptr) return false;
   QWidget* top = window_ ? window_->window() : nullptr;
   switch (event->type()) {
-    case QEvent::ApplicationDeactivate:
-      Lose();
+    case QEvent::ApplicationStateChange:
+      if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() != Qt::ApplicationActive) Lose();
       return false;
     case QEvent::WindowDeactivate:
       if (watched == top) Lose();

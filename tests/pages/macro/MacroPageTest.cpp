@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +33,16 @@ using Bytes = std::vector<uint8_t>;
 // X11/Wayland key codes: the Linux codes plus 8.
 constexpr quint32 kKeyA = 30 + 8;
 constexpr quint32 kKeyS = 31 + 8;
+
+// A system-wide source that records nothing but whether it holds the input.
+class HeldSource : public IInputCapture {
+ public:
+  bool Start(ICaptureSink*) override { return held = true; }
+  void Stop() override { held = false; }
+  bool Active() const override { return held; }
+  int64_t NowMs() const override { return 0; }
+  bool held = false;
+};
 
 class MacroPageTest : public MousePageRig {
  protected:
@@ -189,6 +200,17 @@ TEST_F(MacroPageTest, RecordingEndsAndTheGrabGoesOnFocusLossUnplugAndLeavingTheP
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_FALSE(capture_->Active());
   EXPECT_TRUE(tabs->isEnabled());
+
+  // The same with the system-wide source: the window losing the focus ends it too.
+  HeldSource system;
+  macros_->SetSystemSource(&system);
+  Find<QCheckBox>("macro_check_systemwide")->setChecked(true);
+  RaiseOnly("macro_btn_starredio", n::kClick);
+  ASSERT_TRUE(system.held);
+  QCoreApplication::sendEvent(window_.get(), &deactivate);
+  EXPECT_FALSE(macros_->IsRecording());
+  EXPECT_FALSE(system.held);
+  macros_->SetSystemSource(nullptr);
 
   RaiseOnly("macro_btn_starredio", n::kClick);
   ASSERT_TRUE(macros_->IsRecording());
