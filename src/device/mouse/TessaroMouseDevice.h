@@ -43,6 +43,7 @@ class CTessaroMouseDevice : public CTessaroUSBDevice {
   // ---- the driver's life -------------------------------------------------------------------
   void OnFirstContact() override;
   void ReloadFromDevice() override;
+  RestoreResult RestoreSettings() override;
   void PollBattery() override;
   int IsReachable() override;
   int LoadProfile() override;
