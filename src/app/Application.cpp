@@ -35,10 +35,13 @@ namespace {
 
 void PrintUsage() {
   std::printf(
-      "usage: orlo [--simulate LIST] [--screenshot FILE]\n"
+      "usage: orlo [--simulate LIST] [--screenshot FILE] [--minimized | --no-window]\n"
       "  --simulate LIST    use simulated devices (comma-separated: mouse, mouse-receiver,\n"
       "                     keyboard, keyboard-receiver, mousepad, headset)\n"
-      "  --screenshot FILE  save a PNG of the main window once it is shown, then exit\n");
+      "  --screenshot FILE  save a PNG of the main window once it is shown, then exit\n"
+      "  --minimized        start in the tray (shown where the desktop has no tray)\n"
+      "  --no-window        no window and no tray: keep the devices configured and answer\n"
+      "                     orloctl on the session bus; needs no display\n");
 }
 
 bool HaveDisplay() {
@@ -89,6 +92,10 @@ AppArguments ParseAppArguments(int argc, char** argv) {
     std::string s = argv[i];
     if (s == "--help" || s == "-h") {
       a.help = true;
+    } else if (s == "--minimized") {
+      a.minimized = true;
+    } else if (s == "--no-window") {
+      a.noWindow = true;
     } else if ((s == "--simulate" || s == "--screenshot") && i + 1 < argc) {
       (s == "--simulate" ? a.simulate : a.screenshot) = argv[++i];
     } else if (s.rfind("--simulate=", 0) == 0) {
@@ -129,6 +136,11 @@ int RunApplication(int argc, char** argv) {
 
   bus::SingleInstance guard;
   if (guard.state() == bus::SingleInstance::State::AlreadyRuns) {
+    if (args.noWindow || args.minimized) {
+      // A start that shows no window must not raise the running one.
+      std::printf("Tavrin ORLO is already running.\n");
+      return 0;
+    }
     // Wake the running instance and leave; no window, no display needed.
     QCoreApplication core(argc, argv);
     bus::DBusBus bus;
@@ -141,6 +153,9 @@ int RunApplication(int argc, char** argv) {
     return 0;
   }
 
+  // Without a window nothing is drawn on a screen; a display that goes away with the desktop
+  // session must not end the program either.
+  if (args.noWindow) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (!HaveDisplay()) {
     std::fprintf(stderr, "orlo: no display (set DISPLAY, or run under xvfb-run)\n");
     return 0;
@@ -188,6 +203,8 @@ int RunApplication(int argc, char** argv) {
   bus::DBusBus bus;
   MainWindowOptions options;
   options.screenshotPath = args.screenshot;
+  options.start = args.noWindow ? WindowStart::kNoWindow : args.minimized ? WindowStart::kMinimized : WindowStart::kShown;
+  if (args.noWindow) std::printf("running without a window\n");
   CMainWnd* window = CreateMainWindow(&bus, std::make_unique<CDeviceManager>(deviceOptions), options);
   if (!window) {
     SetUserNoticeSink({});

@@ -20,6 +20,8 @@ inline constexpr const char* kDesktopFileName = "org.tavrin.orlo";
 struct AppArguments {
   std::string simulate;    // --simulate LIST
   std::string screenshot;  // --screenshot FILE
+  bool minimized = false;  // --minimized: start in the tray (the autostart entry's start)
+  bool noWindow = false;   // --no-window: no window and no tray, devices and bus only
   bool help = false;
   std::vector<std::string> ignored;  // anything else (reported, then ignored)
 };

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "app/DeviceLightTarget.h"
+#include "base/DeviceKinds.h"
 #include "app/DeviceOptionUI.h"
 #include "app/MpDevicePowerUI.h"
 #include "app/QtUiDispatcher.h"
@@ -622,6 +623,27 @@ void CDeviceManager::SetWindowHidden(bool hidden) {
   windowHidden_ = hidden;
   for (auto& r : records_)
     if (r->tab) r->tab->SetWindowShown(!hidden);
+}
+
+void CDeviceManager::OnResume() {
+  for (auto& r : records_)
+    if (r->tab) r->tab->RestoreAfterResume();
+}
+
+std::vector<ConnectedDevice> CDeviceManager::ConnectedDevices() const {
+  std::vector<ConnectedDevice> out;
+  for (const auto& r : records_) {
+    if (!r->tab || !r->tab->IsVisible() || !r->device) continue;
+    CTessaroUSBDevice& d = *r->device;
+    ConnectedDevice c;
+    c.name = KindWord(d.Family());
+    c.receiver = d.IsReceiverConnection();
+    const int selected = d.ProfileList().GetSelectedIndex();
+    const auto entries = d.ProfileList().ReadEntries();
+    if (selected >= 0 && static_cast<size_t>(selected) < entries.size()) c.profile = entries[static_cast<size_t>(selected)].name;
+    out.push_back(std::move(c));
+  }
+  return out;
 }
 
 void CDeviceManager::RefreshTexts() {

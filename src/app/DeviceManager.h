@@ -57,6 +57,8 @@ class CDeviceManager : public IDeviceManager {
   void SetWindowActive(bool active) override;
   void SetWindowHidden(bool hidden) override;
   void RefreshTexts() override;
+  void OnResume() override;
+  std::vector<ConnectedDevice> ConnectedDevices() const override;
   std::vector<uint32_t> FirmwareVersions() const override;
   void OnWindowMessage(uint32_t message, int64_t wParam, int64_t lParam) override;
   bool OnSimCommand(const std::string& command) override;

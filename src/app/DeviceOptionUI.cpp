@@ -267,11 +267,8 @@ void CDeviceOptionUI::OnFirstContactTimer() {
   // The answer comes back through the tab's dispatcher, which drops it if the tab is gone; the
   // device (and its worker) always ends before its tab.
   device->Session().Submit([this, device, receiver] {
-    bool reachable = true;
-    if (receiver) {
-      reachable = device->IsReachable() != 0;
-      if (reachable) device->OnFirstContact();
-    }
+    const bool reachable = !receiver || device->IsReachable() != 0;
+    // Once: a second run would read the whole device and write its settings again for nothing.
     if (reachable) device->OnFirstContact();
     ui_.Post([this, receiver, reachable] { AfterFirstContact(receiver, reachable); });
   });
@@ -293,6 +290,14 @@ void CDeviceOptionUI::AfterFirstContact(bool receiver, bool reachable) {
   if (receiver) ArmPresence(2000);
 }
 
+void CDeviceOptionUI::RestoreAfterResume() {
+  // A first contact still to come writes the profile itself; a hidden receiver tab restores
+  // when its device answers again.
+  if (!device_ || !contactMade_ || !visible_ || !device_->link().IsOpen()) return;
+  CTessaroUSBDevice* device = device_;
+  device->Session().Submit([device] { device->RestoreSettings(); });
+}
+
 void CDeviceOptionUI::OnPresenceTimer() {
   CTessaroUSBDevice* device = device_;
   if (!device->link().IsOpen()) return;
@@ -310,10 +315,10 @@ void CDeviceOptionUI::AfterPresence(bool reachable) {
   if (!device_) return;
   if (reachable && !visible_) {
     SendReachability(1);
-    if (device_->HasPowerIndicator()) {
-      CTessaroUSBDevice* device = device_;
-      device->Session().Submit([device] { device->PollBattery(); });
-    }
+    // Woken behind its receiver: it may have lost what it was sent.
+    CTessaroUSBDevice* device = device_;
+    device->Session().Submit([device] { device->RestoreSettings(); });
+    if (device->HasPowerIndicator()) device->Session().Submit([device] { device->PollBattery(); });
     DebugLine("2.4gcesvdfherhue  12312423 123342341");
   } else if (!reachable && visible_) {
     SendReachability(0);

@@ -83,6 +83,8 @@ class CDeviceOptionUI : public QWidget, public ui::ITimerHandlerUI {
   // Stops every timer of the tab (the device's connection is gone).
   void StopTimers();
   int ReachRetries() const { return reachRetries_; }
+  // The machine resumed: the device restores its settings once (see RestoreSettings).
+  void RestoreAfterResume();
 
   // While the main window is hidden the LED painting pauses; it resumes when shown. A page that
   // paints on the light thread's notice (PaintsOnLedChange) gets no paint timer at all.

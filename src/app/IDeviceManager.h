@@ -44,6 +44,13 @@ class ILightTarget {
   virtual void ApplyLightMode(int mode, int screenWidth, int screenHeight) = 0;
 };
 
+// A device the program holds a connection to, as `orloctl status` lists it.
+struct ConnectedDevice {
+  std::string name;        // "mouse", "keyboard" ...
+  bool receiver = false;   // through its receiver
+  std::string profile;     // the active profile's name
+};
+
 class IDeviceManager {
  public:
   virtual ~IDeviceManager() = default;
@@ -79,6 +86,10 @@ class IDeviceManager {
   virtual void SetWindowActive(bool active) = 0;
   // The main window was shown (false) or hidden (true).
   virtual void SetWindowHidden(bool hidden) = 0;
+  // The machine resumed from a suspend: each connected device gets its settings again.
+  virtual void OnResume() {}
+  // The devices whose tab is shown, in tab order.
+  virtual std::vector<ConnectedDevice> ConnectedDevices() const { return {}; }
   // The interface language changed: the pages refill the texts they put together themselves.
   virtual void RefreshTexts() {}
   // The firmware version of each tab's device for the update check, 0 where none (any thread).

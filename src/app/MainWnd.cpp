@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDBusConnection>
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -23,6 +22,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
+#include <json/json.h>
 
 #include "app/AccessRuleCommand.h"
 #include "app/IDeviceManager.h"
@@ -33,6 +33,7 @@
 #include "platform/Paths.h"
 #include "platform/bus/MessageBus.h"
 #include "platform/bus/RegisteredMessages.h"
+#include "platform/bus/SleepWatch.h"
 #include "sim/SimControl.h"
 #include "ui/DpiManager.h"
 #include "ui/FontTable.h"
@@ -74,6 +75,7 @@ CMainWnd::CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices
     bus_->SetDataHandler([this](int64_t w, uint32_t kind, const std::vector<uint8_t>& data) {
       OnDataBlock(w, kind, data);
     });
+    bus_->SetStatusHandler([this] { return StatusText(); });
   }
 }
 
@@ -81,6 +83,7 @@ CMainWnd::~CMainWnd() {
   if (bus_) {
     bus_->SetMessageHandler({});
     bus_->SetDataHandler({});
+    bus_->SetStatusHandler({});
   }
   // Threads may still hand work to this window; they are stopped before the members go.
   workers_.StopAll();
@@ -104,7 +107,9 @@ void CMainWnd::InitWindow() {
   QIcon icon(SkinFile("common/app_icon.png"));
   setWindowIcon(icon);
   if (bus_) bus_->Publish(bus::kInstanceName);
-  CreateTray();
+  if (options_.start != WindowStart::kNoWindow) CreateTray();
+  // A minimised start waits in the tray; without a tray it could never be opened: shown.
+  keepHidden_ = options_.start == WindowStart::kNoWindow || (options_.start == WindowStart::kMinimized && tray_);
   AuxWindowsOptions aux = options_.aux;
   if (!aux.settings.toMain) {
     aux.settings.toMain = [this](uint32_t message, int64_t w, int64_t l) { OnPrivateMessage(message, w, l); };
@@ -229,12 +234,9 @@ void CMainWnd::WindowInit() {
                  [this](const CStopEvent& stop) { devices_->LightSyncThread(stop); });
   ArmTimer(kTimerLayout, 100);
   // Suspend and resume, when the machine has a login manager on the system bus.
-  QDBusConnection system = QDBusConnection::systemBus();
-  if (system.isConnected()) {
-    system.connect("org.freedesktop.login1", "/org/freedesktop/login1",
-                   "org.freedesktop.login1.Manager", "PrepareForSleep", this,
-                   SLOT(OnPrepareForSleep(bool)));
-  }
+  auto* sleep = new bus::SleepWatch(QString::fromStdString(options_.sleepBusAddress), this);
+  connect(sleep, &bus::SleepWatch::Suspending, this, [this] { OnSuspend(); });
+  connect(sleep, &bus::SleepWatch::Resumed, this, [this] { OnResume(); });
 }
 
 void CMainWnd::ArmTimer(int id, int ms) { SetTimer(Root() ? Root() : this, id, ms); }
@@ -297,6 +299,8 @@ void CMainWnd::OnCaption(int which) {
 void CMainWnd::OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam) {
   const bus::RegisteredMessages& m = bus::Messages();
   if (id == m.instance) {
+    // A second start (lParam 1) is the user asking for the window; the first scan pass is not.
+    if (lParam != 0 && options_.start != WindowStart::kNoWindow) keepHidden_ = false;
     BringToFront();
   } else if (id == m.updateStatus) {
     if (aux_) aux_->OnUpdaterMessage(wParam, lParam);
@@ -409,6 +413,11 @@ void CMainWnd::SetNoDeviceVisible(bool visible) {
 }
 
 void CMainWnd::BringToFront() {
+  if (keepHidden_) {
+    devices_->SetWindowHidden(true);
+    emit StayedHidden();
+    return;
+  }
   SetNoDeviceVisible(devices_->LinkedDeviceCount() == 0);
   devices_->SetWindowHidden(false);
   showNormal();
@@ -421,6 +430,7 @@ void CMainWnd::BringToFront() {
 }
 
 void CMainWnd::ToggleFromTray() {
+  keepHidden_ = false;
   if (isVisible() && !isMinimized()) {
     hide();
     devices_->SetWindowHidden(true);
@@ -502,14 +512,27 @@ void CMainWnd::SetLightControl(int state) { light_.Set(state); }
 
 void CMainWnd::OnSuspend() { light_.Suspend(); }
 
-void CMainWnd::OnResume() { light_.Resume(); }
+void CMainWnd::OnResume() {
+  light_.Resume();
+  // A device may have lost its settings while the machine slept.
+  devices_->OnResume();
+}
 
-void CMainWnd::OnPrepareForSleep(bool start) {
-  if (start) {
-    OnSuspend();
-  } else {
-    OnResume();
+std::string CMainWnd::StatusText() const {
+  Json::Value out(Json::objectValue);
+  out["window"] = options_.start == WindowStart::kNoWindow ? "none" : isVisible() ? "shown" : "hidden";
+  out["awake"] = Awake();
+  Json::Value& list = out["devices"] = Json::Value(Json::arrayValue);
+  for (const ConnectedDevice& d : devices_->ConnectedDevices()) {
+    Json::Value v;
+    v["device"] = d.name;
+    v["connection"] = d.receiver ? "receiver" : "wired";
+    v["profile"] = d.profile;
+    list.append(v);
   }
+  Json::StreamWriterBuilder writer;
+  writer["indentation"] = "";
+  return Json::writeString(writer, out);
 }
 
 void CMainWnd::SendDivuRudoReport() {

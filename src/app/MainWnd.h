@@ -51,11 +51,20 @@ enum MainWindowTimer : int {
   kTimerGameRestore = 1066,
 };
 
+// How the window comes up after the first device scan.
+enum class WindowStart {
+  kShown,      // shown and raised
+  kMinimized,  // in the tray until the user opens it (shown where the desktop has no tray)
+  kNoWindow,   // never shown, no tray: the devices are kept configured and the bus answered
+};
+
 struct MainWindowOptions {
   std::string screenshotPath;  // save a PNG once shown and laid out, then exit
   std::string languageIniPath; // empty: the configuration folder's file
   std::string systemLocale;    // empty: the system's ("zh_CN", "en_US", "C" ...)
   AuxWindowsOptions aux;        // settings, about and skin windows (empty: the defaults)
+  WindowStart start = WindowStart::kShown;
+  std::string sleepBusAddress;  // where suspend and resume are announced; empty: the system bus
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -114,11 +123,10 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // Emitted after the layout step, and after BringToFront.
   void LaidOut();
   void BroughtToFront();
+  // A request to show the window was declined: it starts in the tray or runs without one.
+  void StayedHidden();
   // The window has shut down; the message loop ends on this.
   void Destroyed();
-
- private Q_SLOTS:
-  void OnPrepareForSleep(bool start);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -132,6 +140,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   void CreateTray();
   void ShowTrayMenu();
   void SendDivuRudoReport();
+  // What `orloctl status` is told: the window's state and the connected devices, as JSON.
+  std::string StatusText() const;
   void SetLightButtonText(int state);
   void SetNoDeviceVisible(bool visible);
   void MaybeTakeScreenshot();
@@ -170,6 +180,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
 
+  // Requests to show the window are declined (a minimised start until the user opens it; a
+  // start without a window for good).
+  bool keepHidden_ = false;
   bool initDone_ = false;
   bool destroyed_ = false;
   bool shownOnce_ = false;

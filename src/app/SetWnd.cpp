@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <json/json.h>
 
+#include "app/AutostartEntry.h"
 #include "app/UpdateRowUI.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
@@ -69,6 +70,7 @@ CSetWnd::~CSetWnd() { StopCheck(); }
 
 void CSetWnd::InitWindow() {
   FillLanguages();
+  ShowAutostart();
   ShowPage(kLanguagePage);
   // Nothing is shown about updates until the first check starts.
   if (QWidget* ring = FindControl("update_status_ring")) ring->hide();
@@ -104,6 +106,25 @@ void CSetWnd::FillLanguages() {
     }
   }
   combo->setCurrentIndex(languageIndex_ < combo->count() ? languageIndex_ : -1);
+}
+
+void CSetWnd::ShowAutostart() {
+  if (auto* box = FindControl<QCheckBox>("set_autostart_check")) {
+    const QSignalBlocker quiet(box);
+    box->setChecked(CAutostartEntry(options_.autostartConfigHome).Enabled());
+  }
+}
+
+void CSetWnd::ToggleAutostart() {
+  auto* box = FindControl<QCheckBox>("set_autostart_check");
+  if (!box) return;
+  CAutostartEntry entry(options_.autostartConfigHome);
+  const std::string program = options_.autostartProgram.empty()
+                                  ? QCoreApplication::applicationFilePath().toStdString()
+                                  : options_.autostartProgram;
+  const bool done = box->isChecked() ? entry.Enable(program) : entry.Disable();
+  if (!done) DebugPrintf("the autostart entry %s could not be changed", entry.Path().c_str());
+  ShowAutostart();
 }
 
 void CSetWnd::SetLanguageIndex(int index) {
@@ -145,6 +166,8 @@ void CSetWnd::Notify(ui::TNotifyUI& msg) {
   if (msg.sType != ui::notify::kClick) return;
   if (NameIs(name, "closebtn") || NameIs(name, "laterbtn")) {
     close();
+  } else if (NameIs(name, "set_autostart_check")) {
+    ToggleAutostart();
   } else if (NameIs(name, "set_lang_tab")) {
     ShowPage(kLanguagePage);
   } else if (NameIs(name, "set_update_tab")) {

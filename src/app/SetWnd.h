@@ -34,6 +34,10 @@ struct SetWndOptions {
   // Starts the updater on the rows waiting for it, in the order it should work through them.
   // Null: the orlo-updater program next to this one.
   std::function<bool(const std::vector<update::UpdateListRow>& rows)> startUpdater;
+  // Start with the session: the configuration folder the autostart entry goes below (empty:
+  // the user's) and the program it starts (empty: this one).
+  std::string autostartConfigHome;
+  std::string autostartProgram;
 };
 
 class CSetWnd : public ui::CWindowUI {
@@ -76,6 +80,10 @@ class CSetWnd : public ui::CWindowUI {
 
  private:
   void FillLanguages();
+  // The "start with the session" box shows whether the entry is there; a click writes or
+  // removes it (the box goes back when that fails).
+  void ShowAutostart();
+  void ToggleAutostart();
   void StopCheck();
   void ShowList();
   void ShowState(int state);

@@ -2,7 +2,10 @@
 // switch, the tab row and the "no device" page.
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTemporaryDir>
@@ -26,6 +29,10 @@
 #include "pages/common/DevicePageUI.h"
 #include "sim/SimBackend.h"
 #include "sim/SimControl.h"
+#include "sim/SimMouse.h"
+#include "sim/SimProtocol.h"
+#include "platform/bus/SleepWatch.h"
+#include "support/PrivateBus.h"
 #include "ui/ResourceManager.h"
 #include "ui/WindowUI.h"
 
@@ -522,6 +529,152 @@ TEST_F(DeviceManagerTest, ASilentReceiverNeverStallsTheUiThread) {
   std::printf("longest UI stall with a silent receiver: %lld ms\n", static_cast<long long>(longest));
   EXPECT_LT(longest, 1000);
   EXPECT_FALSE(MouseTab()->IsVisible());
+}
+
+// ---- settings restored when a device comes back -------------------------------------------
+
+class DeviceReturnTest : public DeviceManagerTest {
+ protected:
+  CTessaroMouseDevice* Driver() { return dynamic_cast<CTessaroMouseDevice*>(Mouse()); }
+  // The active profile as the user left it: stage 0 at 1600, colour 12 34 56.
+  void EditProfile() {
+    CTessaroMouseDevice* mouse = Driver();
+    ASSERT_NE(mouse, nullptr);
+    mouse->SetStageResolution(0, 1600);
+    LightInfo e = mouse->GetLightEffect();
+    e.red = 0x12, e.green = 0x34, e.blue = 0x56;
+    mouse->SetLightEffect(e);
+    mouse->NotifyProfileChanged();
+  }
+  // Settings blocks written (each write's first chunk lands at offset 0 or profile x 128).
+  size_t SettingsWrites(const std::string& node) {
+    size_t n = 0;
+    for (const auto& r : sim->Device(node)->Log()) n += r.code == sim::kCmdWriteSettings && r.offset % 128 == 0;
+    return n;
+  }
+  // The profile above, as profile 0's block holds it.
+  void ExpectProfileOnDevice(const std::string& node) {
+    const auto block = std::dynamic_pointer_cast<sim::SimMouse>(sim->Device(node))->SettingsBlock(0);
+    EXPECT_EQ(block[0], 0);                      // the mouse runs profile 0
+    EXPECT_EQ(block[6], 0x12);                   // colour
+    EXPECT_EQ(block[7], 0x34);
+    EXPECT_EQ(block[8], 0x56);
+    EXPECT_EQ(block[16], 0x40);                  // stage 0, X = 1600
+    EXPECT_EQ(block[17], 0x06);
+    EXPECT_EQ(block[59], 1);
+  }
+  static void Flush(QDBusConnection& c) {
+    c.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                          "org.freedesktop.DBus.Peer", "Ping"));
+  }
+  static void SendPrepareForSleep(QDBusConnection& c, bool start) {
+    QDBusMessage m = QDBusMessage::createSignal(bus::kLoginPath, bus::kLoginInterface, "PrepareForSleep");
+    m << start;
+    ASSERT_TRUE(c.send(m));
+    Flush(c);
+  }
+};
+
+TEST_F(DeviceReturnTest, AfterTheResumeSignalTheProfileIsWrittenOnceAndOnlyTheLoginManagerCounts) {
+  PrivateBus privateBus;
+  ASSERT_FALSE(privateBus.address().isEmpty());
+  QDBusConnection login = QDBusConnection::connectToBus(privateBus.address(), "fake-login1");
+  QDBusConnection rogue = QDBusConnection::connectToBus(privateBus.address(), "rogue-sender");
+  ASSERT_TRUE(login.registerService(bus::kLoginService));
+  Start("mouse");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  EditProfile();
+  auto device = sim->Device("mouse");
+  // The mouse forgot everything while the machine slept.
+  device->Memory().ResetToFactory();
+  device->ClearLog();
+
+  {
+    bus::SleepWatch watch(privateBus.address());
+    ASSERT_TRUE(watch.Watching());
+    QObject::connect(&watch, &bus::SleepWatch::Resumed, [this] { manager->OnResume(); });
+    QSignalSpy suspending(&watch, &bus::SleepWatch::Suspending);
+    QSignalSpy resumed(&watch, &bus::SleepWatch::Resumed);
+    // Another program's signal of the same name is not the login manager's.
+    SendPrepareForSleep(rogue, false);
+    SendPrepareForSleep(login, true);
+    ASSERT_TRUE(suspending.wait(5000));
+    SendPrepareForSleep(login, false);
+    ASSERT_TRUE(resumed.wait(5000));
+    EXPECT_EQ(resumed.count(), 1);
+    EXPECT_EQ(suspending.count(), 1);
+    Settle();
+  }
+  EXPECT_EQ(SettingsWrites("mouse"), 1u);
+  ExpectProfileOnDevice("mouse");
+  QDBusConnection::disconnectFromBus("fake-login1");
+  QDBusConnection::disconnectFromBus("rogue-sender");
+}
+
+TEST_F(DeviceReturnTest, AReplugWritesTheStoredProfileOnceAndAResumeBeforeItsFirstContactAddsNothing) {
+  Start("mouse");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  EXPECT_EQ(SettingsWrites("mouse"), 1u);  // the first contact of the run
+  EditProfile();
+  sim->Unplug("mouse");
+  Scan();
+  ASSERT_FALSE(MouseTab()->IsVisible());
+  auto device = sim->Device("mouse");
+  device->Memory().ResetToFactory();  // back from another computer with its factory settings
+  device->ClearLog();
+  sim->Plug("mouse");
+  Scan();
+  manager->OnResume();  // its first contact is still to come and writes by itself
+  Settle();
+  EXPECT_EQ(SettingsWrites("mouse"), 0u);
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  EXPECT_EQ(SettingsWrites("mouse"), 1u);
+  // The stored profile, not the factory lighting the mouse came back with.
+  ExpectProfileOnDevice("mouse");
+  EXPECT_EQ(Driver()->GetLightEffect().red, 0x12);
+}
+
+TEST_F(DeviceReturnTest, AMouseWakingBehindItsReceiverGetsItsProfileOnceUnlessItSwitchedProfileItself) {
+  Start("mouse-receiver");
+  Scan();
+  Fire(CDeviceOptionUI::kTimerFirstContact);
+  ASSERT_TRUE(MouseTab()->IsVisible());
+  EXPECT_EQ(SettingsWrites("mouse-receiver"), 1u);  // one first contact, one write
+  EditProfile();
+  auto device = sim->Device("mouse-receiver");
+  device->SetAsleep(true);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  ASSERT_FALSE(MouseTab()->IsVisible());
+  device->Memory().ResetToFactory();
+  device->ClearLog();
+  manager->OnResume();  // hidden: it restores when it answers again
+  Settle();
+  EXPECT_EQ(SettingsWrites("mouse-receiver"), 0u);
+  device->SetAsleep(false);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  EXPECT_TRUE(MouseTab()->IsVisible());
+  EXPECT_EQ(SettingsWrites("mouse-receiver"), 1u);
+  ExpectProfileOnDevice("mouse-receiver");
+
+  // Asleep again; meanwhile its own button switches it to profile 2, whose colour is 21 22 23.
+  device->SetAsleep(true);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  const uint8_t colour[] = {0x21, 0x22, 0x23};
+  device->Memory().Write(sim::Area::Settings, 2 * 128 + 6, colour, 3);
+  std::dynamic_pointer_cast<sim::SimMouse>(device)->SwitchProfile(2);
+  device->ClearLog();
+  device->SetAsleep(false);
+  Fire(CDeviceOptionUI::kTimerPresence);
+  manager->OnResume();
+  Settle();
+  // Read, not written over: the mouse stays on profile 2 and the page shows it.
+  EXPECT_EQ(SettingsWrites("mouse-receiver"), 0u);
+  EXPECT_EQ(std::dynamic_pointer_cast<sim::SimMouse>(device)->ActiveProfile(), 2);
+  EXPECT_EQ(Driver()->ActiveProfileNumber(), 2);
+  EXPECT_EQ(Driver()->GetLightEffect().red, 0x21);
 }
 
 }  // namespace

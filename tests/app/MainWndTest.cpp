@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -342,6 +343,32 @@ TEST(AppArgumentsTest, OptionsAreParsedAndOthersKept) {
   auto b = ParseAppArguments(2, const_cast<char**>(dangling));
   EXPECT_TRUE(b.screenshot.empty());
   EXPECT_EQ(b.ignored.size(), 1u);
+}
+
+TEST_F(MainWndTest, AStartWithoutAWindowDeclinesEveryShowAndAMinimisedOneShowsWhereNoTrayIs) {
+  MainWindowOptions options;
+  options.languageIniPath = IniPath();
+  options.systemLocale = "en_US";
+  options.start = WindowStart::kNoWindow;
+  window = CreateMainWindow(appBus.get(), std::make_unique<FakeDevices>(&log, &light), options);
+  ASSERT_NE(window, nullptr);
+  QSignalSpy declined(window, &CMainWnd::StayedHidden);
+  ASSERT_TRUE(declined.wait(3000));  // the first scan pass asked for the window
+  Send(bus::Messages().instance, 0, 1);  // a second start asks too
+  log.host.bringToFront();               // and a device arrival
+  EXPECT_EQ(declined.count(), 3);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(window->ShownOnce());
+  window->Exit();
+  delete window;
+
+  // The offscreen desktop has no tray: a minimised start could never be opened, so it shows.
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  options.start = WindowStart::kMinimized;
+  window = CreateMainWindow(appBus.get(), std::make_unique<FakeDevices>(&log, &light), options);
+  ASSERT_NE(window, nullptr);
+  WaitShown();
+  EXPECT_TRUE(window->isVisible());
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -127,6 +130,68 @@ TEST(SecondInstanceTest, LightControlSetOverTheSessionBusIsAnsweredByTheNotifySi
   orlo.terminate();
   ASSERT_TRUE(orlo.waitForFinished(15000));
   EXPECT_EQ(orlo.exitCode(), 0);
+}
+
+QString CtlPath() { return QDir(ORLO_TEST_BINARY_DIR).absoluteFilePath("../orloctl"); }
+
+TEST(SecondInstanceTest, AStartWithoutAWindowFollowsHotPlugAndAnswersOrloctl) {
+  if (!QFileInfo::exists(ProgramPath()) || !QFileInfo::exists(CtlPath())) GTEST_SKIP() << "orlo not built";
+  PrivateBus bus;
+  ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+  QTemporaryDir dir;
+  const QString log = dir.filePath("orlo.log");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  // No display of any kind: the program needs none without a window.
+  for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(v);
+  env.insert("XDG_RUNTIME_DIR", dir.path());
+  env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+  env.insert("XDG_DATA_HOME", dir.filePath("data"));
+  env.insert("ORLO_SIM_DIR", dir.filePath("sim"));
+  env.insert("ORLO_PROGRAM_DIR", ORLO_SOURCE_DIR);
+  env.insert("ORLO_DEBUG_LOG", log);
+  env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+  auto ctl = [&](const QStringList& args) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(CtlPath(), args);
+    EXPECT_TRUE(p.waitForFinished(15000));
+    return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+  };
+  auto devices = [&] {
+    const auto [code, out] = ctl({"status"});
+    EXPECT_EQ(code, 0);
+    const QJsonObject status = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(status["window"].toString(), "none") << out.toStdString();
+    EXPECT_TRUE(status["awake"].toBool());
+    return status["devices"].toArray();
+  };
+
+  QProcess orlo;
+  orlo.setProcessEnvironment(env);
+  orlo.start(ProgramPath(), {"--no-window", "--simulate", "mouse"});
+  ASSERT_TRUE(orlo.waitForStarted());
+  // Its command and companion interface arrived (the answer comes after both were handled).
+  ASSERT_TRUE(WaitForCount(log, "添加一个鼠标设备", 2));
+  QJsonArray list = devices();
+  ASSERT_EQ(list.size(), 1);
+  EXPECT_EQ(list[0].toObject()["device"].toString(), "mouse");
+  EXPECT_EQ(list[0].toObject()["connection"].toString(), "wired");
+  EXPECT_EQ(list[0].toObject()["profile"].toString(), "profile1");
+
+  EXPECT_EQ(ctl({"sim", "unplug", "mouse"}).first, 0);
+  ASSERT_TRUE(WaitForCount(log, "删除一个鼠标设备", 2));
+  EXPECT_EQ(devices().size(), 0);
+  EXPECT_EQ(ctl({"sim", "plug", "mouse"}).first, 0);
+  ASSERT_TRUE(WaitForCount(log, "添加一个鼠标设备", 4));
+  EXPECT_EQ(devices().size(), 1);
+  EXPECT_EQ(CountInFile(log, "main window brought to front"), 0);
+
+  orlo.terminate();
+  ASSERT_TRUE(orlo.waitForFinished(15000));
+  EXPECT_EQ(orlo.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(orlo.exitCode(), 0);
+  // Nobody left to ask.
+  EXPECT_EQ(ctl({"status"}).first, 1);
 }
 
 }  // namespace

@@ -113,6 +113,8 @@ class SetWndTest : public ::testing::Test {
     o.downloadFolder = dir.filePath("UpdateData/").toStdString();
     o.timeFilePath = dir.filePath("updatetime.config").toStdString();
     o.toMain = [this](uint32_t m, int64_t w, int64_t l) { toMain.push_back({m, w, l}); };
+    o.autostartConfigHome = dir.filePath("config").toStdString();
+    o.autostartProgram = "/opt/orlo dir/bin/orlo";
     o.startUpdater = [this](const std::vector<update::UpdateListRow>& rows) {
       for (const auto& r : rows) updater.push_back(r.package + " " + r.path);
       return true;
@@ -346,6 +348,36 @@ TEST_F(SettingsInMainWindowTest, LanguageChoiceSwitchesTheOpenTextsAndIsKeptForT
   main->OnMenuCommand("setwnd_menu");
   ASSERT_NE(main->Aux().Settings(), nullptr);
   EXPECT_EQ(main->Aux().Settings()->FindControl<QComboBox>("Language_combox_info")->currentIndex(), 1);
+}
+
+}  // namespace
+}  // namespace orlo
+
+namespace orlo {
+namespace {
+
+TEST_F(SetWndTest, StartWithTheSessionBoxWritesAndRemovesTheAutostartEntry) {
+  const QString entry = dir.filePath("config/autostart/org.tavrin.orlo.desktop");
+  OpenSettings();
+  auto* box = window->FindControl<QCheckBox>("set_autostart_check");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), "Start with the desktop session (in the tray)");
+  EXPECT_FALSE(box->isChecked());
+  box->click();
+  EXPECT_TRUE(box->isChecked());
+  QFile file(entry);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("\nExec=\"/opt/orlo dir/bin/orlo\" --minimized\n"));
+  file.close();
+  // Opened again later, the box shows the entry that is there.
+  delete window;
+  window = nullptr;
+  OpenSettings();
+  box = window->FindControl<QCheckBox>("set_autostart_check");
+  EXPECT_TRUE(box->isChecked());
+  box->click();
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_FALSE(QFile::exists(entry));
 }
 
 }  // namespace

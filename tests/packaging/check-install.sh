@@ -26,6 +26,7 @@ expected=(
   share/icons/hicolor/128x128/apps/org.tavrin.orlo.png
   share/man/man1/orloctl.1.gz
   lib/udev/rules.d/70-tavrin-orlo.rules
+  lib/systemd/user/tavrin-orlo.service
 )
 [ -x "$build/orlo-audio" ] && expected+=(bin/orlo-audio)
 [ -x "$build/orlo-updater" ] && expected+=(bin/orlo-updater)
@@ -50,6 +51,11 @@ appstreamcli validate --no-net share/metainfo/org.tavrin.orlo.metainfo.xml >"$sc
 gzip -t share/man/man1/orloctl.1.gz
 zcat share/man/man1/orloctl.1.gz | grep -q '^\.TH ORLOCTL 1' || fail "manual page has no title line"
 zcat share/man/man1/orloctl.1.gz | grep -q 'udev\\-rule' || fail "manual page misses the commands"
+
+# The user unit starts the installed program without a window.
+grep -qxF "ExecStart=$scratch/stage/bin/orlo --no-window" lib/systemd/user/tavrin-orlo.service ||
+  fail "the user unit starts another program: $(grep ExecStart lib/systemd/user/tavrin-orlo.service)"
+grep -qx 'WantedBy=default.target' lib/systemd/user/tavrin-orlo.service || fail "the user unit is never started"
 
 # ---- the udev rule ---------------------------------------------------------------------------
 rule=lib/udev/rules.d/70-tavrin-orlo.rules
@@ -84,6 +90,8 @@ for d in 'fonts-noto-cjk | fonts-wqy-microhei' 'libqt6widgets6 ' 'libqt6svg6 ' '
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./postinst | grep -q 'udevadm trigger --subsystem-match=hidraw' ||
   fail "the package's post-install step does not trigger udev"
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/lib/systemd/user/tavrin-orlo.service |
+  grep -qx 'ExecStart=/usr/bin/orlo --no-window' || fail "the package's user unit starts another program"
 echo "package: $(basename "$deb") holds every file; depends on a CJK font and its libraries"
 
 # ---- the installed program, moved elsewhere --------------------------------------------------

@@ -172,6 +172,8 @@ void CTessaroRO6533Device::OnFirstContact() {
   ReadInformation();
   ReadActiveSettings();
   LoadProfile();
+  // Back again (replugged): the lighting goes to it as stored, unless it runs a profile of its own.
+  if (MarkContacted()) RestoreSettings();
   StartAudioChip();
   ReadChipState();
   NotifyProfileState();

@@ -155,15 +155,36 @@ void CTessaroKeyboardDevice::OnFirstContact() {
   LoadCatalogues();
   ReadAll();
   LoadProfile();
-  ReadActiveSettings();
-  ApplyProfile();
+  if (MarkContacted()) {
+    // Back again (replugged, woken): the profile goes to it as stored, unless it runs its own.
+    RestoreSettings();
+  } else {
+    ReadActiveSettings();
+    ApplyProfile();
+  }
   SetLightControl(lightControl_.load());
   StartLightThread();
 }
 
-void CTessaroKeyboardDevice::ReloadFromDevice() {
-  ReadActiveSettings();
+RestoreResult CTessaroKeyboardDevice::RestoreSettings() {
+  if (!Guard()) return RestoreResult::kNotReached;
+  uint8_t profile = 0;
+  if (link().ReadSettings(&profile, 1, 0) != 1) return RestoreResult::kNotReached;
+  if (profile != kHostProfile) {
+    // Switched with the keyboard's own keys: shown as it runs, nothing written over it.
+    return ReloadFromDeviceRead() ? RestoreResult::kRead : RestoreResult::kNotReached;
+  }
+  LoadCatalogues();
   if (auto* o = observer_.load()) o->OnProfileStateChanged();
+  return ApplySettings(kHostProfile, 0, 0, 0, 0) == 1 ? RestoreResult::kWritten : RestoreResult::kFailed;
+}
+
+void CTessaroKeyboardDevice::ReloadFromDevice() { ReloadFromDeviceRead(); }
+
+bool CTessaroKeyboardDevice::ReloadFromDeviceRead() {
+  const bool read = ReadActiveSettings() == 1;
+  if (auto* o = observer_.load()) o->OnProfileStateChanged();
+  return read;
 }
 
 int CTessaroKeyboardDevice::ReadAll() {

@@ -43,6 +43,7 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   // ---- the driver's life -------------------------------------------------------------------
   void OnFirstContact() override;
   void ReloadFromDevice() override;
+  RestoreResult RestoreSettings() override;
   void PollBattery() override;
   int IsReachable() override;
   int LoadProfile() override;
@@ -65,6 +66,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   // With intoProfile the block's effect and switches become the profile's (saved); without, the
   // block is only kept.
   int ReadActiveSettings(bool intoProfile = true);
+  // ReloadFromDevice: the active settings read into the profile, the view told. True when read.
+  bool ReloadFromDeviceRead();
 
   // ---- writes (each: 1, 0 when nothing could be written, or the failing link code) -----------
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;

@@ -9,6 +9,14 @@
 
 namespace orlo {
 
+// What RestoreSettings did.
+enum class RestoreResult {
+  kWritten,     // the device runs the profile this program writes: the active profile went to it
+  kRead,        // the device runs a profile of its own (switched on the device): taken, not written
+  kNotReached,  // the device did not answer (asleep, gone); nothing was written
+  kFailed,      // the device answered the reads, but the write failed
+};
+
 class IDeviceDriver {
  public:
   virtual ~IDeviceDriver() = default;
@@ -27,6 +35,11 @@ class IDeviceDriver {
   virtual void ReloadFromDevice() = 0;
   // Receiver connection: whether the device answers through it (1) or not (0).
   virtual int IsReachable() = 0;
+  // The device came back to this program: after a suspend, or on a return of its connection
+  // (replugged, woken behind its receiver). It reads which profile the device runs; the active
+  // profile is written once when that is the profile this program writes to (0), else the
+  // device's own settings are read into the model and nothing is written.
+  virtual RestoreResult RestoreSettings() { return RestoreResult::kNotReached; }
   // Reads the power state and reports it to the observer.
   virtual void PollBattery() = 0;
   // A companion interface (events the device sends on its own) came or went.

@@ -64,6 +64,16 @@ void CLightStripDevice::ReloadFromDevice() {
   NotifyProfileState();
 }
 
+RestoreResult CLightStripDevice::RestoreSettings() {
+  if (!link().IsOpen() || ReadActiveSettings() != 1) return RestoreResult::kNotReached;
+  if (ActiveProfileNumber() != kHostProfile) {
+    // Switched on the device itself: the page shows its block, nothing is written over it.
+    NotifyProfileState();
+    return RestoreResult::kRead;
+  }
+  return ApplySettings(kHostProfile, 0, 0, 0, 0) == 1 ? RestoreResult::kWritten : RestoreResult::kFailed;
+}
+
 void CLightStripDevice::PrepareProfileFiles() {
   auto lock = ModelLock();
   CBasicProfiledata& doc = Document();

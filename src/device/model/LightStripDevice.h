@@ -33,6 +33,7 @@ class CLightStripDevice : public CTessaroUSBDevice {
   // Writes the image for a profile: the profile's light effect with the device's own bytes.
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
   void ReloadFromDevice() override;
+  RestoreResult RestoreSettings() override;
   const CLightSettingsImage& SettingsImage() const { return image_; }
   int ActiveProfileNumber() const { return image_.ActiveProfile(); }
 

@@ -134,6 +134,10 @@ class CTessaroUSBDevice : public IDeviceDriver {
   int IsReachable() override { return 1; }
   void PollBattery() override {}
 
+  // The device profile this program writes its settings to; a device running another one was
+  // switched on the device itself.
+  static constexpr int kHostProfile = 0;
+
   // ---- page state -----------------------------------------------------------------------------
   void SetSelectedKey(int index) { selectedKeyIndex_ = index; }
   int SelectedKey() const { return selectedKeyIndex_; }
@@ -181,6 +185,9 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // the information block again for the size of the device's macro area. 0 when written; the
   // number of events too many when they do not fit; -1 when out of reach or on failure.
   int WriteMacroBlock(const std::vector<int>& macros);
+  // First contact marks the device as met; true when it had been met before in this run, so
+  // that this contact is a return (replug, wake) and restores rather than adopts.
+  bool MarkContacted() { return contacted_.exchange(true); }
   // Reads the six power-state bytes and reports them (byte 3: on the receiver), unless polling
   // is suspended or the device is out of reach.
   void ReportPowerState(bool suspended);
@@ -211,6 +218,7 @@ class CTessaroUSBDevice : public IDeviceDriver {
   std::string activeProfileId_;
   CProfileList profileList_;
   std::atomic<bool> windowActive_{false};
+  std::atomic<bool> contacted_{false};
   int functionTab_ = 1;
   int selectedKeyIndex_ = -1;
   CCommitDebounce debounce_;

@@ -204,9 +204,31 @@ void CTessaroMouseDevice::OnFirstContact() {
   LoadCatalogues();
   ReadAll();
   LoadProfile();
-  ReadActiveSettings();
-  ApplyProfile();
+  if (MarkContacted()) {
+    // Back again (replugged, woken): the profile goes to it as stored, unless it runs its own.
+    RestoreSettings();
+  } else {
+    ReadActiveSettings();
+    ApplyProfile();
+  }
   StartLightThread();
+}
+
+RestoreResult CTessaroMouseDevice::RestoreSettings() {
+  if (!Guard()) return RestoreResult::kNotReached;
+  uint8_t profile = 0;
+  if (link().ReadSettings(&profile, 1, 0) != 1) return RestoreResult::kNotReached;
+  if (profile != kHostProfile) {
+    // Switched on the mouse itself: what it runs becomes the page's, nothing is written over it.
+    if (ReadActiveSettings() != 1) return RestoreResult::kNotReached;
+    if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
+    return RestoreResult::kRead;
+  }
+  // The block as the mouse has it now: the bytes the profile does not set are kept from it.
+  if (ReadActiveSettings(false) != 1) return RestoreResult::kNotReached;
+  LoadCatalogues();
+  if (auto* o = observer_.load()) o->OnProfileStateChanged();
+  return ApplySettings(kHostProfile, 0, 1, 0, 0) == 1 ? RestoreResult::kWritten : RestoreResult::kFailed;
 }
 
 void CTessaroMouseDevice::ReloadFromDevice() {
@@ -541,10 +563,11 @@ void CTessaroMouseDevice::HandleCompanionUsage(uint16_t usage, bool wired) {
     stage = (usage >> 4) & 0x0F;
     if (stage >= kStageCount) stage = -1;  // no such stage: ignored
   }
-  // The profile and the writes belong to the driver's worker, not to the listener.
+  // The mouse switched on its own: its settings are read on the driver's worker (not on the
+  // listener) and shown; writing the profile here would switch the mouse straight back.
   Session().Submit([this, stage] {
-    if (stage >= 0) SetActiveStage(stage);
-    ApplyProfile();
+    if (ReadActiveSettings() != 1 && stage >= 0) SetActiveStage(stage);
+    if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
   });
 }
 

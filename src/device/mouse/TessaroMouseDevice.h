@@ -44,6 +44,7 @@ class CTessaroMouseDevice : public CTessaroUSBDevice, public IMacroDevice {
   // ---- the driver's life -------------------------------------------------------------------
   void OnFirstContact() override;
   void ReloadFromDevice() override;
+  RestoreResult RestoreSettings() override;
   void PollBattery() override;
   int IsReachable() override;
   int LoadProfile() override;

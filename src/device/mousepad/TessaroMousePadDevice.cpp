@@ -22,6 +22,8 @@ void CTessaroMousePadDevice::OnFirstContact() {
   ReadInformation();
   ReadActiveSettings();
   LoadProfile();
+  // Back again (replugged): the lighting goes to it as stored, unless it runs a profile of its own.
+  if (MarkContacted()) RestoreSettings();
   StopLightThread();
   StartLightThread();
 }

@@ -120,6 +120,19 @@ void DBusBus::CopyData(qlonglong wParam, uint kind, const QByteArray& data) {
   onData_(wParam, kind, bytes);
 }
 
+QString DBusBus::Status() { return onStatus_ ? QString::fromStdString(onStatus_()) : QString(); }
+
+std::optional<std::string> DBusBus::AskStatus(const std::string& title, int timeoutMs) {
+  if (!connected_ || title.empty()) return std::nullopt;
+  QDBusMessage call = QDBusMessage::createMethodCall(TitleBusName(title), kBusPath, kBusInterface,
+                                                     QStringLiteral("Status"));
+  const QDBusMessage reply = connection_.call(call, QDBus::Block, timeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1 ||
+      reply.arguments()[0].userType() != QMetaType::QString)
+    return std::nullopt;
+  return reply.arguments()[0].toString().toStdString();
+}
+
 void DBusBus::Flush() {
   if (!connected_) return;
   // A round trip on the same connection: everything queued before it has reached the bus.

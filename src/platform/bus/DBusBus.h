@@ -9,6 +9,9 @@
 #include <QDBusMessage>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "platform/bus/MessageBus.h"
 
@@ -41,6 +44,10 @@ class DBusBus : public QObject, public MessageBus {
                 const std::vector<uint8_t>& data) override;
   void SetMessageHandler(MessageHandler handler) override { onMessage_ = std::move(handler); }
   void SetDataHandler(DataHandler handler) override { onData_ = std::move(handler); }
+  void SetStatusHandler(std::function<std::string()> handler) override { onStatus_ = std::move(handler); }
+  // Asks the endpoint published under `title` its Status; nullopt when it does not answer
+  // within `timeoutMs`.
+  std::optional<std::string> AskStatus(const std::string& title, int timeoutMs);
 
   // Blocks until the bus has received everything sent so far (a short-lived sender calls it
   // before it exits).
@@ -48,6 +55,8 @@ class DBusBus : public QObject, public MessageBus {
 
  public Q_SLOTS:
   Q_SCRIPTABLE void CopyData(qlonglong wParam, uint kind, const QByteArray& data);
+  // What the status handler answers (empty without one).
+  Q_SCRIPTABLE QString Status();
 
  private Q_SLOTS:
   void OnSignal(const QDBusMessage& message);
@@ -60,6 +69,7 @@ class DBusBus : public QObject, public MessageBus {
   bool connected_ = false;
   MessageHandler onMessage_;
   DataHandler onData_;
+  std::function<std::string()> onStatus_;
 };
 
 }  // namespace orlo::bus

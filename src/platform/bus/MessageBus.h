@@ -48,6 +48,10 @@ class MessageBus {
     return SendData(title, wParam, kind, data);
   }
 
+  // Answers a question another program asks this endpoint (`orloctl status`): a short text,
+  // made on the thread that owns the bus. Backends without questions ignore it.
+  virtual void SetStatusHandler(std::function<std::string()> handler) { (void)handler; }
+
   virtual void SetMessageHandler(MessageHandler handler) = 0;
   virtual void SetDataHandler(DataHandler handler) = 0;
 };

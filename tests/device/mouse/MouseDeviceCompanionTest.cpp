@@ -26,29 +26,41 @@ class MouseDeviceCompanionTest : public MouseRig {
   }
 };
 
-TEST_F(MouseDeviceCompanionTest, ProfileAndStageEventsReachTheDriver) {
+TEST_F(MouseDeviceCompanionTest, ProfileAndStageEventsAreReadNeverWrittenOver) {
   StartListening();
+  Poke(2 * 128 + 6, {0x21, 0x22, 0x23});  // profile 2's colour
+  sim_->ClearLog();
   ASSERT_TRUE(sim_->SwitchStage(2, 3));  // event 0x1132
   ASSERT_TRUE(observer_.WaitFor("OnProfileStateChanged", 1, seconds(5)));
   ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
   EXPECT_EQ(mouse_->ActiveProfileNumber(), 2);
   EXPECT_EQ(mouse_->GetLightState().activeProfile, 2);
-  // The stage is the profile's, changed on the driver's worker, which then writes the profile.
+  // What the mouse runs now is the page's: its stage and colour, read on the driver's worker.
   EXPECT_EQ(mouse_->ActiveStage(), 3);
-  EXPECT_EQ(Block(0)[12], 3);
+  EXPECT_EQ(mouse_->GetLightEffect().red, 0x21);
+  EXPECT_EQ(mouse_->GetLightEffect().blue, 0x23);
+  // Nothing written: the mouse stays on the profile it was switched to.
+  EXPECT_EQ(CountOf(6), 0u);
+  EXPECT_EQ(sim_->ActiveProfile(), 2);
 
+  Poke(1 * 128 + 12, {1});
   ASSERT_TRUE(sim_->SwitchProfile(1));  // 0x1001: profile only
   Handshake();
   ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
   EXPECT_EQ(mouse_->ActiveProfileNumber(), 1);
-  EXPECT_EQ(mouse_->ActiveStage(), 3);
+  EXPECT_EQ(mouse_->ActiveStage(), 1);
+  EXPECT_EQ(CountOf(6), 0u);
+  EXPECT_EQ(sim_->ActiveProfile(), 1);
 
-  // A stage the mouse does not have is ignored; the profile part still counts.
+  // The read fails: the event's profile still counts, a stage the mouse does not have does not.
+  sim_->InjectFault(sim::Fault::StatusFailed, sim::FaultMode::Always);
   ASSERT_TRUE(sim_->SendCompanionEvent(0x1174));
-  Handshake();
+  ASSERT_TRUE(observer_.WaitFor("OnKeyAssignmentsChanged", 3, seconds(5)));
   ASSERT_TRUE(mouse_->Session().Drain(seconds(5)));
+  sim_->ClearFaults();
   EXPECT_EQ(mouse_->ActiveProfileNumber(), 4);
-  EXPECT_EQ(mouse_->ActiveStage(), 3);
+  EXPECT_EQ(mouse_->ActiveStage(), 1);
+  EXPECT_EQ(CountOf(6), 0u);
 }
 
 TEST_F(MouseDeviceCompanionTest, ResyncEventRereadsTheActiveSettings) {
