@@ -69,10 +69,10 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
   int WriteKeyAssignments(int block, const std::vector<KeyAssign>& list);
   int RewriteKeyAssignments(int block) override;
-  std::vector<int> GetUsedMacros();
+  std::vector<int> GetUsedMacros() override;
   // 0 when written (or nothing to write); the number of events too many when they do not fit
   // the keyboard's macro area; -1 on failure.
-  int WriteMacros(const std::vector<int>& macros);
+  int WriteMacros(const std::vector<int>& macros) override;
   // Colour group `group` of the profile, scaled by each key's brightness, into the keyboard's
   // light data area.
   int WriteLightData(int group);
@@ -85,9 +85,6 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   int WriteLightGroups();
   // Streams one per-key frame of the current LED state (wired only).
   int StreamLightFrame();
-  // The settings block, the key table, the macro block and every colour group, as the profile
-  // holds them. 1, or the first failing result.
-  int WriteProfile();
   // Settings block, key table and macro block (the commit of a page change).
   void ApplyProfile();
 
@@ -96,7 +93,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   void SetSystemSettings(const KeyboardSystemStages& stages);
   void SetLightEffect(const LightInfo& effect) override;
   // The current code of a key position (kept in the profile's key list); ignored out of range.
-  void SetKeyAssignment(int position, const AssignCode& code);
+  void SetKeyAssignment(int position, const AssignCode& code) override;
+  std::optional<KeyAssign> KeyAssignmentOf(int position) const override;
   // Style colour of the host-driven colour effect (red, green, blue).
   void SetAudioStyle(const int32_t* values, size_t count);
   // A frame of audio levels for the music effect (the first 25 are used).

@@ -388,6 +388,19 @@ int CTessaroMouseDevice::RewriteKeyAssignments(int block) {
 
 int CTessaroMouseDevice::WriteMacros(const std::vector<int>& macros) { return WriteMacroBlock(macros); }
 
+std::optional<KeyAssign> CTessaroMouseDevice::KeyAssignmentOf(int button) const {
+  auto lock = ModelLock();
+  if (button < 0 || button >= static_cast<int>(keyList_.size())) return std::nullopt;
+  return keyList_[static_cast<size_t>(button)];
+}
+
+void CTessaroMouseDevice::SetKeyAssignment(int button, const AssignCode& code) {
+  auto lock = ModelLock();
+  if (button < 0 || button >= static_cast<int>(keyList_.size())) return;
+  keyList_[static_cast<size_t>(button)].SetCurrent(code);
+  profile_.SetKeyList(keyList_);
+}
+
 int CTessaroMouseDevice::WriteShootData() {
   if (!Guard()) return 0;
   const std::string folder = DeviceFolder();
