@@ -43,6 +43,11 @@ void CWindowRouterHost::ShowMessage(const std::string& textId) {
                               ui::CMsgWnd::kConfirmOnly);
 }
 
+void CWindowRouterHost::ShowMessageText(const std::string& text) {
+  ui::CMsgWnd::ShowMessageBox(window_, {}, text, actions_.dpi ? actions_.dpi() : 96, false,
+                              ui::CMsgWnd::kConfirmOnly);
+}
+
 bool CWindowRouterHost::Confirm(const std::string& textId) {
   return ui::CMsgWnd::ShowMessageBox(window_, {}, textId, actions_.dpi ? actions_.dpi() : 96, true,
                                      ui::CMsgWnd::kConfirmCancel) == 1;

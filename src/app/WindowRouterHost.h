@@ -35,6 +35,7 @@ class CWindowRouterHost : public IRouterHost {
   bool IsCachedControl(const QWidget* sender, std::string_view name) const override;
   void CaptionCommand(Caption which) override;
   void ShowMessage(const std::string& textId) override;
+  void ShowMessageText(const std::string& text) override;
   bool Confirm(const std::string& textId) override;
   bool PickColour(uint32_t& argb) override;
   void OnTabSelected(QWidget* sender) override;

@@ -19,6 +19,7 @@ class RoutedWindow : public ui::CWindowUI, public IRouterHost {
   int ScreenWidth() const override { return 1920; }
   int ScreenHeight() const override { return 1080; }
   void ShowMessage(const std::string& id) override { messages.push_back(id); }
+  void ShowMessageText(const std::string& text) override { messages.push_back(text); }
   bool Confirm(const std::string& id) override {
     messages.push_back(id);
     return confirm;

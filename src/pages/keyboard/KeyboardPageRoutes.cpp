@@ -9,6 +9,7 @@ namespace orlo {
 void CKeyboardPageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
   RegisterLightingRoutes(routes);
+  keySet_.Register(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;
 

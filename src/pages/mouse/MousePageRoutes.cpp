@@ -22,6 +22,7 @@ int SliderPosition(int64_t value) {
 void CMousePageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
   RegisterLightingRoutes(routes);
+  keySet_.Register(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;
 
