@@ -13,7 +13,6 @@
 #include "macro/capture/DeviceHook.h"
 #include "macro/capture/EvdevInputCapture.h"
 #include "macro/capture/MacroRecorder.h"
-#include "macro/capture/ScanCodeMap.h"
 
 namespace orlo {
 namespace {
@@ -223,21 +222,6 @@ TEST(DeviceHookTest, DeliversWhatTheModeAsksAndLetsGoWhenTheSourceIsLost) {
   a.sink->OnCapturedInput(Key(0x1E, true, 0));
   a.sink->OnCapturedInput(Click(1, true, 0));
   EXPECT_EQ(t.kinds.size(), 2u);
-}
-
-TEST(ScanCodeMapTest, LinuxKeyCodesBecomeSetOneCodesWithTheExtendedFlag) {
-  EXPECT_EQ(ScanCodeOfLinuxKey(30), (SetOneScanCode{0x1E, false}));  // A
-  EXPECT_EQ(ScanCodeOfLinuxKey(29), (SetOneScanCode{0x1D, false}));  // left Ctrl
-  EXPECT_EQ(ScanCodeOfLinuxKey(97), (SetOneScanCode{0x1D, true}));   // right Ctrl
-  EXPECT_EQ(ScanCodeOfLinuxKey(69), (SetOneScanCode{0x45, true}));   // Num Lock
-  EXPECT_EQ(ScanCodeOfLinuxKey(119), (SetOneScanCode{0x45, false})); // Pause
-  EXPECT_EQ(ScanCodeOfLinuxKey(96), (SetOneScanCode{0x1C, true}));   // keypad Enter
-  EXPECT_EQ(ScanCodeOfLinuxKey(55), (SetOneScanCode{0x37, false}));  // keypad *
-  EXPECT_EQ(ScanCodeOfLinuxKey(99), (SetOneScanCode{0x37, true}));   // Print Screen
-  EXPECT_EQ(ScanCodeOfLinuxKey(125), (SetOneScanCode{0x5B, true}));  // left Windows
-  EXPECT_EQ(ScanCodeOfLinuxKey(88), (SetOneScanCode{0x58, false}));  // F12
-  EXPECT_EQ(ScanCodeOfLinuxKey(0), std::nullopt);
-  EXPECT_EQ(ScanCodeOfLinuxKey(240), std::nullopt);
 }
 
 TEST(EvdevInputCaptureTest, WithoutAKeyboardToReadTheCaptureEndsItself) {

@@ -13,6 +13,7 @@
 #include "CtlSupport.h"
 #include "DriverVerbs.h"
 #include "DriverSession.h"
+#include "KeyCommands.h"
 #include "KeyboardCommands.h"
 #include "base/DeviceKinds.h"
 #include "device/link/Catalogue.h"
@@ -24,8 +25,6 @@ namespace orloctl {
 namespace {
 
 using orlo::CTessaroMouseDevice;
-using orlo::DownloadMacrosAndKeys;
-using orlo::MacroDownloadResult;
 
 using Failure = CommandFailure;
 
@@ -144,14 +143,8 @@ int RunApply(const GlobalOptions& options, const std::vector<std::string>& args)
   CheckMouse(args[1]);
   return Guarded([&] {
     Session s(options, args[1], false);
-    // The macros the buttons use go first; when they do not fit, the key table stays as it
-    // is on the mouse, so no button points at a macro slot the mouse does not hold.
-    const MacroDownloadResult download = DownloadMacrosAndKeys(*s.mouse);
-    if (download.macros > 0)
-      throw Failure{"mouse: the macros need " + std::to_string(download.macros) +
-                    " more events than the mouse holds; nothing written"};
-    if (download.macros < 0) std::fprintf(stderr, "orloctl: mouse: writing the macro block failed\n");
-    if (download.keys != 1) throw Failure{"mouse: writing the key table failed: " + std::to_string(download.keys)};
+    // The macros and the key table first: when the macros do not fit, nothing is written.
+    CheckKeyDownload(s.mouse->DownloadKeyAssignments(), "mouse");
     Session::CheckWrite(s.mouse->ApplySettings(0, 0, 1, 0, 0));
     std::printf("applied %s\n", s.mouse->GetProfileName().c_str());
     return 0;
@@ -163,8 +156,16 @@ int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
   if (args.size() >= 2)
     if (const auto* other = DriverVerb::Find(args[0], args[1])) return (*other)(options, args);
   if (args.size() < 4 || args[1] != "mouse")
-    throw UsageError{"usage: set mouse dpi STAGE X [Y] | stage N | rate N | light MODE [LEVEL SPEED DIR R G B]"};
+    throw UsageError{"usage: set mouse dpi STAGE X [Y] | stage N | rate N | light MODE [LEVEL SPEED DIR R G B] | key POS ASSIGNMENT"};
   const std::string& what = args[2];
+  if (what == "key") {
+    const KeyArgs key = ParseKeyArgs(args, CTessaroMouseDevice::kPageButtons);
+    return Guarded([&] {
+      Session s(options, "mouse", false);
+      const bool present = s.mouse->KeyMap()[static_cast<size_t>(key.position)] != CTessaroMouseDevice::kNoKey;
+      return SetKey(*s.mouse, "mouse", key, present ? "" : "this mouse has no button " + args[3]);
+    });
+  }
   // Check the arguments before anything is read or written.
   if (what == "dpi") {
     if (args.size() != 5 && args.size() != 6) throw UsageError{"usage: set mouse dpi STAGE X [Y]"};
@@ -178,7 +179,7 @@ int RunSet(const GlobalOptions& options, const std::vector<std::string>& args) {
     if (args.size() != 4 && args.size() != 10) throw UsageError{"usage: set mouse light MODE [LEVEL SPEED DIR R G B]"};
     Number(args[3], 0, 255, "MODE");
   } else {
-    throw UsageError{"set mouse: unknown setting '" + what + "' (dpi, stage, rate, light)"};
+    throw UsageError{"set mouse: unknown setting '" + what + "' (dpi, stage, rate, light, key)"};
   }
   return Guarded([&] {
     Session s(options, "mouse");
@@ -245,13 +246,20 @@ const CtlCommand kRead{{"read", "Driver",
                         "  orloctl read DEVICE              — first contact with the mouse or keyboard; its state as JSON",
                         RunRead}};
 const CtlCommand kApply{{"apply", "Driver",
-                         "  orloctl apply DEVICE             — write the selected profile to the mouse or keyboard",
+                         "  orloctl apply DEVICE             — write the selected profile to the mouse or keyboard: the\n"
+                         "                                   macros its keys use, the key table and the settings\n"
+                         "                                   (nothing when the macros do not fit; exit 1)",
                          RunApply}};
 const CtlCommand kSet{{"set", "Driver",
                        "  orloctl set mouse dpi STAGE X [Y] — store in the selected profile, then write\n"
                        "  orloctl set mouse stage N | rate N | light MODE [LEVEL SPEED DIR R G B]\n"
                        "  orloctl set keyboard light MODE [LEVEL SPEED DIR R G B] | rate N (0-3)\n"
-                       "  orloctl set keyboard switch win|key6|w on|off",
+                       "  orloctl set keyboard switch win|key6|w on|off\n"
+                       "  orloctl set mouse|keyboard key POS ASSIGNMENT — give button or key position POS a\n"
+                       "                                   function (a key such as A or F5, mouse_key_left,\n"
+                       "                                   mouse_key_DPI_add, media_play, system_sleep, Ctrl+C,\n"
+                       "                                   macro:NAME or default) and write the key table and\n"
+                       "                                   the macros it uses",
                        RunSet}};
 const CtlCommand kEvent{{"event", "Driver",
                          "  orloctl event DEVICE USAGE       — a simulated companion event (0x401, 0x10nn, 0x11nn ...)",

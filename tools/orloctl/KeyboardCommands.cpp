@@ -11,6 +11,7 @@
 
 #include "CtlSupport.h"
 #include "DriverSession.h"
+#include "KeyCommands.h"
 #include "device/keyboard/TessaroKeyboardDevice.h"
 
 namespace orloctl {
@@ -104,9 +105,10 @@ int RunKeyboardRead(const GlobalOptions& options, const std::vector<std::string>
 int RunKeyboardApply(const GlobalOptions& options, const std::vector<std::string>&) {
   return Guarded([&] {
     KeyboardSession s(options, false);
-    const int r = s.keyboard->WriteProfile();
-    if (r == orlo::kLinkBadBlock) throw CommandFailure{"keyboard: the macros do not fit the keyboard's macro area"};
-    KeyboardSession::Check(r, "the profile");
+    // The macros and the key table first: when the macros do not fit, nothing is written.
+    CheckKeyDownload(s.keyboard->DownloadKeyAssignments(), "keyboard");
+    KeyboardSession::Check(s.keyboard->ApplySettings(0, 0, 0, 0, 0), "the settings");
+    KeyboardSession::Check(s.keyboard->WriteLightGroups(), "the colour groups");
     std::printf("applied %s\n", s.keyboard->GetProfileName().c_str());
     return 0;
   });
@@ -114,9 +116,24 @@ int RunKeyboardApply(const GlobalOptions& options, const std::vector<std::string
 
 int RunKeyboardSet(const GlobalOptions& options, const std::vector<std::string>& args) {
   static const char* kUsage =
-      "usage: set keyboard light MODE [LEVEL SPEED DIR R G B] | rate N | switch win|key6|w on|off";
+      "usage: set keyboard light MODE [LEVEL SPEED DIR R G B] | rate N | switch win|key6|w on|off | key POS ASSIGNMENT";
   if (args.size() < 4) throw UsageError{kUsage};
   const std::string& what = args[2];
+  if (what == "key") {
+    const KeyArgs key = ParseKeyArgs(args, CTessaroKeyboardDevice::kPositions);
+    return Guarded([&] {
+      KeyboardSession s(options, false);
+      std::string refusal;
+      if (key.position == CTessaroKeyboardDevice::kFnPosition) {
+        refusal = "the Fn key (position " + args[3] + ") keeps its function";
+      } else {
+        auto lock = s.keyboard->ModelLock();
+        if (s.keyboard->PositionMap().SlotOf(key.position) == orlo::keyboard::CKeyPositionMap::kNone)
+          refusal = "this keyboard has no key at position " + args[3];
+      }
+      return SetKey(*s.keyboard, "keyboard", key, refusal);
+    });
+  }
   // Check the arguments before anything is read or written.
   if (what == "light") {
     if (args.size() != 4 && args.size() != 10) throw UsageError{"usage: set keyboard light MODE [LEVEL SPEED DIR R G B]"};
@@ -129,7 +146,7 @@ int RunKeyboardSet(const GlobalOptions& options, const std::vector<std::string>&
         (args[4] != "on" && args[4] != "off"))
       throw UsageError{"usage: set keyboard switch win|key6|w on|off"};
   } else {
-    throw UsageError{"set keyboard: unknown setting '" + what + "' (light, rate, switch)"};
+    throw UsageError{"set keyboard: unknown setting '" + what + "' (light, rate, switch, key)"};
   }
   return Guarded([&] {
     KeyboardSession s(options, true);

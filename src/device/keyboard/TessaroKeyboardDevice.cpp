@@ -127,6 +127,12 @@ void CTessaroKeyboardDevice::SetKeyAssignment(int position, const AssignCode& co
   profile_.SetKeyList(keyList_);
 }
 
+std::optional<KeyAssign> CTessaroKeyboardDevice::KeyAssignmentOf(int position) const {
+  auto lock = ModelLock();
+  if (position < 0 || position >= static_cast<int>(keyList_.size())) return std::nullopt;
+  return keyList_[static_cast<size_t>(position)];
+}
+
 KeyboardSystemStages CTessaroKeyboardDevice::SystemSettings() {
   auto lock = ModelLock();
   const auto w = profile_.GetSystemStages();
@@ -429,17 +435,6 @@ void CTessaroKeyboardDevice::ApplyProfile() {
     o->OnProfileStateChanged();
   }
   ApplySettings(0, 0, 0, 0, 0);
-}
-
-int CTessaroKeyboardDevice::WriteProfile() {
-  LoadCatalogues();
-  int r = ApplySettings(0, 0, 0, 0, 0);
-  if (r != 1) return r;
-  const int macros = WriteMacros(GetUsedMacros());
-  if (macros != 0) return macros > 0 ? kLinkBadBlock : kLinkNoReply;
-  r = RewriteKeyAssignments(0);
-  if (r != 1) return r;
-  return WriteLightGroups();
 }
 
 // ---- light control -------------------------------------------------------------------------------

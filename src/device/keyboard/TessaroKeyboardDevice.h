@@ -80,7 +80,6 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   // IMacroDevice: the key list of the active profile.
   std::vector<KeyAssign> CopyKeyList() override;
   void StoreKeyList(const std::vector<KeyAssign>& list) override;
-  int WriteKeyTable() override { return RewriteKeyAssignments(0); }
   // Colour group `group` of the profile, scaled by each key's brightness, into the keyboard's
   // light data area.
   int WriteLightData(int group);
@@ -93,9 +92,6 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   int WriteLightGroups();
   // Streams one per-key frame of the current LED state (wired only).
   int StreamLightFrame();
-  // The settings block, the key table, the macro block and every colour group, as the profile
-  // holds them. 1, or the first failing result.
-  int WriteProfile();
   // Settings block, key table and macro block (the commit of a page change).
   void ApplyProfile();
 
@@ -104,7 +100,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   void SetSystemSettings(const KeyboardSystemStages& stages);
   void SetLightEffect(const LightInfo& effect) override;
   // The current code of a key position (kept in the profile's key list); ignored out of range.
-  void SetKeyAssignment(int position, const AssignCode& code);
+  void SetKeyAssignment(int position, const AssignCode& code) override;
+  std::optional<KeyAssign> KeyAssignmentOf(int position) const override;
   // Style colour of the host-driven colour effect (red, green, blue).
   void SetAudioStyle(const int32_t* values, size_t count);
   // A frame of audio levels for the music effect (the first 25 are used).

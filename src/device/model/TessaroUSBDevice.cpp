@@ -201,6 +201,14 @@ int CTessaroUSBDevice::WriteMacroBlock(const std::vector<int>& macros) {
   return r == 1 ? 0 : -1;
 }
 
+CTessaroUSBDevice::KeyDownload CTessaroUSBDevice::DownloadKeyAssignments() {
+  KeyDownload r;
+  r.macros = WriteMacros(GetUsedMacros());
+  if (r.Refused()) return r;
+  r.keys = RewriteKeyAssignments(0);
+  return r;
+}
+
 int CTessaroUSBDevice::ReachableThroughReceiver() {
   CDeviceLink& l = link();
   return l.IsOpen() && l.ReceiverMode() && l.QueryWireless() ? 1 : 0;

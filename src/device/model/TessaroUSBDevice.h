@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,6 +113,27 @@ class CTessaroUSBDevice : public IDeviceDriver {
   virtual void SetLightControl(int /*state*/) {}
   // Writes the model's key assignments (block 0: the active table).
   virtual int RewriteKeyAssignments(int /*block*/) { return 0; }
+  // ---- key assignments (the mouse and the keyboard; other kinds have none) ----------------------
+  // The record of key number `key` of the key list, or nullopt beyond the list.
+  virtual std::optional<KeyAssign> KeyAssignmentOf(int /*key*/) const { return std::nullopt; }
+  // Puts `code` in place of key `key`'s current assignment, in the key list and in the profile
+  // document (not saved: NotifyProfileChanged saves it). Ignored beyond the list.
+  virtual void SetKeyAssignment(int /*key*/, const AssignCode& /*code*/) {}
+  // The macro numbers the key assignments use, in slot order.
+  virtual std::vector<int> GetUsedMacros() { return {}; }
+  // 0 when written (or nothing to write); n > 0 when the macros need n events more than the
+  // device's macro area holds (nothing is sent); -1 when out of reach or on failure.
+  virtual int WriteMacros(const std::vector<int>& /*macros*/) { return 0; }
+  struct KeyDownload {
+    int macros = 0;  // WriteMacros' result
+    int keys = 0;    // RewriteKeyAssignments' result; 0 when it did not run
+    bool Refused() const { return macros > 0; }
+  };
+  // The device download of the key assignments: the macros the key table refers to, then the
+  // whole key table. When the macros do not fit, nothing is written and the device keeps its
+  // previous assignments; a device out of reach while the macros are written still gets the
+  // key table (which fails the same way).
+  KeyDownload DownloadKeyAssignments();
   // Saves the model into the active profile's document.
   virtual void NotifyProfileChanged() {}
   // The profile back to the default document.

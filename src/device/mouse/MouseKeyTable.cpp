@@ -21,14 +21,22 @@ MouseKeyMap BuildMouseKeyMap(const KeyTableBytes& table, int entries) {
   const int searched = std::clamp(entries, 0, static_cast<int>(table.size() / 3));
   MouseKeyMap map;
   map.fill(kMouseNoEntry);
+  std::array<bool, kMouseButtons> claimed{};
   for (int j = 0; j < kMouseButtons; ++j) {
     for (int k = 0; k < searched; ++k) {
       if (std::equal(kFactory[j].begin(), kFactory[j].end(), table.begin() + 3 * k)) {
         map[j] = k;
+        if (k < kMouseButtons) claimed[static_cast<size_t>(k)] = true;
         break;
       }
     }
   }
+  // A button given another function on an earlier connection no longer holds its factory code;
+  // the table lists the buttons in page order, so it keeps its own entry when no button's factory
+  // code claims that entry. Without this the button could never be given a function again, and
+  // a macro it runs would be left out of the macro block.
+  for (int j = 0; j < kMouseButtons && j < searched; ++j)
+    if (map[j] == kMouseNoEntry && !claimed[static_cast<size_t>(j)]) map[j] = j;
   return map;
 }
 

@@ -19,7 +19,8 @@ using KeyTableBytes = std::array<uint8_t, 512>;
 const std::array<uint8_t, 3>& MouseFactoryCode(int button);
 
 // Entry of each button: the first of the `entries` three-byte entries that holds its factory
-// code; kMouseNoEntry when none does.
+// code; a button none holds keeps entry j (the table's order is the page's) unless a factory code
+// placed another button there; kMouseNoEntry beyond the entries.
 MouseKeyMap BuildMouseKeyMap(const KeyTableBytes& table, int entries);
 
 // The table with `list[j]` written at button j's entry (within the first `length` bytes).

@@ -425,6 +425,19 @@ void CTessaroMouseDevice::StoreKeyList(const std::vector<KeyAssign>& list) {
   if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
 }
 
+std::optional<KeyAssign> CTessaroMouseDevice::KeyAssignmentOf(int button) const {
+  auto lock = ModelLock();
+  if (button < 0 || button >= static_cast<int>(keyList_.size())) return std::nullopt;
+  return keyList_[static_cast<size_t>(button)];
+}
+
+void CTessaroMouseDevice::SetKeyAssignment(int button, const AssignCode& code) {
+  auto lock = ModelLock();
+  if (button < 0 || button >= static_cast<int>(keyList_.size())) return;
+  keyList_[static_cast<size_t>(button)].SetCurrent(code);
+  profile_.SetKeyList(keyList_);
+}
+
 int CTessaroMouseDevice::WriteShootData() {
   if (!Guard()) return 0;
   const std::string folder = DeviceFolder();

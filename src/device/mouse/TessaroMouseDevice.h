@@ -69,7 +69,9 @@ class CTessaroMouseDevice : public CTessaroUSBDevice, public IMacroDevice {
   // IMacroDevice: the key list of the active profile.
   std::vector<KeyAssign> CopyKeyList() override;
   void StoreKeyList(const std::vector<KeyAssign>& list) override;
-  int WriteKeyTable() override { return RewriteKeyAssignments(0); }
+  std::optional<KeyAssign> KeyAssignmentOf(int button) const override;
+  // The current code of page button `button` (kept in the profile's key list).
+  void SetKeyAssignment(int button, const AssignCode& code) override;
   // The four guns' shooting block. 1, 0 when not reachable, or the failing code.
   int WriteShootData();
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "macro/capture/ScanCodeMap.h"
+#include "platform/input/PcScanCode.h"
 
 namespace orlo {
 namespace {
@@ -171,7 +171,7 @@ void CEvdevInputCapture::ReadLoop(std::shared_ptr<Shared> shared) {
           input.kind = CapturedInput::kMouseButton;
           input.button = bit;
           deliver(input);
-        } else if (const auto scan = ScanCodeOfLinuxKey(ev.code)) {
+        } else if (const auto scan = platform::PcScanCodeOfLinuxKey(ev.code)) {
           input.kind = CapturedInput::kKey;
           input.scanCode = scan->code;
           input.extended = scan->extended;

@@ -102,6 +102,7 @@ void CKeyboardPageUI::BuildPage() {
   for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
+  keySet_.Bind();
   built_ = true;
   // The page opens on the keyboard's system settings.
   OpenFunctionTab(4);
@@ -137,6 +138,7 @@ void CKeyboardPageUI::ShowCatalogues() {
     FillModeList(k->LightModes(), 256, k->CustomLightModes(), FirstCustomLightMode(kKeyboardKindIndex));
   }
   ShowLighting();
+  keySet_.ShowCatalogues();
 }
 
 void CKeyboardPageUI::ShowLighting() {
@@ -222,6 +224,7 @@ void CKeyboardPageUI::ShowKeyAssignments() {
   CTessaroKeyboardDevice* k = Keyboard();
   if (k == nullptr || !built_) return;
   ShowPresentKeys();
+  if (k->SelectedKey() >= 0) ShowSelectedKeyName(k->SelectedKey());
   const std::vector<std::string> macros = CMacroCatalogue(k->DeviceFolder()).Names();
   std::vector<KeyAssign> list;
   {
@@ -250,6 +253,11 @@ void CKeyboardPageUI::SelectKey(int index) {
   for (int p = 0; p < kPositions; ++p)
     if (keys_[p] != nullptr) keys_[p]->SetSelected(p == index ? 1 : 0);
   if (auto* k = Child<QStackedWidget>("device_key_function_switch"); k && k->count() > 1) k->setCurrentIndex(1);
+  keySet_.ShowKey(index);
+  ShowSelectedKeyName(index);
+}
+
+void CKeyboardPageUI::ShowSelectedKeyName(int index) {
   auto* label = Child<QLabel>("key_select_info");
   CTessaroKeyboardDevice* kb = Keyboard();
   if (label == nullptr || kb == nullptr || index < 0 || index >= kPositions) return;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "pages/common/DevicePageUI.h"
+#include "pages/keyset/KeySetRoutes.h"
 
 class QAbstractButton;
 class QLabel;
@@ -58,6 +59,8 @@ class CKeyboardPageUI : public CDevicePageUI {
   ui::CDeviceKeyButtonUI* LightButton(int position) const;
   // Light buttons painted since the page was built (a paint that changed nothing counts none).
   long long LightPaints() const { return lightPaints_; }
+  // The key set panel and its routes.
+  CKeySetRoutes& KeySet() { return keySet_; }
 
  protected:
   void RegisterRoutes(CRouteTable& routes) override;
@@ -67,6 +70,8 @@ class CKeyboardPageUI : public CDevicePageUI {
   T* Child(const std::string& name) const;
   std::string Translate(const std::string& id) const;
   void OnKeyClick(long long position);
+  // "key_select_info": the selected key's legend and what it does now.
+  void ShowSelectedKeyName(int index);
   // Shows which key positions this keyboard has: the others' buttons are hidden.
   void ShowPresentKeys();
 
@@ -78,6 +83,7 @@ class CKeyboardPageUI : public CDevicePageUI {
   QLabel* textTest_ = nullptr;
   bool built_ = false;
   long long lightPaints_ = 0;
+  CKeySetRoutes keySet_{*this, [this]() -> IPageHost& { return Host(); }};
 };
 
 }  // namespace orlo

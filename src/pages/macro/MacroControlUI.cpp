@@ -430,9 +430,9 @@ void CMacroControlUI::DeleteMacro(IPageHost& host) {
   if (changed) md->StoreKeyList(list);
   LoadCatalogue();
   if (names_->count() > 0) SelectMacro(0);
-  device_->Session().Submit([d = device_, md, changed] {
+  device_->Session().Submit([d = device_, changed] {
     d->LoadCatalogues();
-    if (changed) md->WriteKeyTable();
+    if (changed) d->RewriteKeyAssignments(0);
   });
 }
 
@@ -483,13 +483,13 @@ void CMacroControlUI::ExportMacro(IPageHost& host) {
 }
 
 void CMacroControlUI::Download(IPageHost& host) {
-  IMacroDevice* md = MacroDevice();
-  if (md == nullptr) return;
+  if (MacroDevice() == nullptr) return;
   // What is written is what the macro files hold: every edit of the rows is saved as it is made.
   QPointer<CMacroControlUI> self(this);
   IPageHost* answer = &host;
-  device_->Session().Submit([self, md, answer] {
-    const MacroDownloadResult r = DownloadMacrosAndKeys(*md);
+  CTessaroUSBDevice* device = device_;
+  device_->Session().Submit([self, device, answer] {
+    const CTessaroUSBDevice::KeyDownload r = device->DownloadKeyAssignments();
     QMetaObject::invokeMethod(
         self.data(),
         [self, answer, r] {

@@ -8,13 +8,10 @@
 #include <QWindow>
 #include <chrono>
 
-#include "macro/capture/ScanCodeMap.h"
+#include "platform/input/PcScanCode.h"
 
 namespace orlo {
 namespace {
-
-// X11 and Wayland key codes are the Linux input codes plus 8.
-constexpr int kNativeKeyOffset = 8;
 
 int ButtonBit(Qt::MouseButton b) {
   switch (b) {
@@ -84,7 +81,7 @@ bool CWindowInputCapture::eventFilter(QObject* watched, QEvent* event) {
       if (qobject_cast<QWindow*>(watched) == nullptr) return false;
       auto* key = static_cast<QKeyEvent*>(event);
       if (key->isAutoRepeat()) return true;
-      const auto scan = ScanCodeOfLinuxKey(static_cast<int>(key->nativeScanCode()) - kNativeKeyOffset);
+      const auto scan = platform::PcScanCodeOfXkbKeycode(key->nativeScanCode());
       if (scan) {
         CapturedInput input;
         input.kind = CapturedInput::kKey;

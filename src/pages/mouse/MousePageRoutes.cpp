@@ -25,6 +25,7 @@ void CMousePageUI::RegisterRoutes(CRouteTable& routes) {
   CMacroControlUI::RegisterRoutes(
       routes, [this] { return findChild<CMacroControlUI*>(); }, [this]() -> IPageHost& { return Host(); });
   RegisterLightingRoutes(routes);
+  keySet_.Register(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;
 

@@ -74,6 +74,7 @@ void CMousePageUI::ShowCatalogues() {
     FillModeList(m->LightModes(), 10, m->CustomLightModes(), 10);
   }
   ShowLighting();
+  keySet_.ShowCatalogues();
 }
 
 void CMousePageUI::SetStageRanges(int sliderMax, int editMax) {
@@ -126,6 +127,7 @@ void CMousePageUI::BuildPage() {
   for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
+  keySet_.Bind();
   built_ = true;
   // The page opens on the device's performance settings.
   OpenFunctionTab(4);
@@ -435,6 +437,11 @@ void CMousePageUI::SelectKey(int index) {
     if (keys_[i] != nullptr) keys_[i]->SetSelected(i == index ? 1 : 0);
   if (auto* k = Child<QStackedWidget>("device_key_function_switch"); k && k->count() > 1)
     k->setCurrentIndex(1);
+  keySet_.ShowKey(index);
+  ShowSelectedKeyName(index);
+}
+
+void CMousePageUI::ShowSelectedKeyName(int index) {
   auto* label = Child<QLabel>("key_select_info");
   CTessaroMouseDevice* m = Mouse();
   if (label == nullptr || m == nullptr) return;
@@ -486,6 +493,7 @@ void CMousePageUI::ShowKeyAssignments() {
     SetKeyInfoRow(static_cast<int>(i), shown);
   }
   ShowLogoTip();
+  if (m->SelectedKey() >= 0) ShowSelectedKeyName(m->SelectedKey());
   keyInfoList_->show();
   keyInfoList_->update();
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "pages/common/DevicePageUI.h"
+#include "pages/keyset/KeySetRoutes.h"
 #include "device/mouse/DpiScale.h"
 
 class QLabel;
@@ -104,6 +105,8 @@ class CMousePageUI : public CDevicePageUI {
   bool KeyInfoRowShown(int i) const;
   ui::CDeviceKeyButtonUI* KeyButton(int i) const;
   ui::CDeviceKeyButtonUI* LightButton(int i) const;
+  // The key set panel and its routes.
+  CKeySetRoutes& KeySet() { return keySet_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -116,6 +119,8 @@ class CMousePageUI : public CDevicePageUI {
   template <class T>
   T* Child(const std::string& name) const;
   void ShowLogoTip();
+  // "key_select_info": the selected button's name and what it does now.
+  void ShowSelectedKeyName(int index);
   // Routes (MousePageRoutes.cpp).
   void OnKeyClick(long long index);
   void OnStageEnableChanged(int stage, bool on);
@@ -152,6 +157,7 @@ class CMousePageUI : public CDevicePageUI {
   bool built_ = false;
   int logoLed_ = -1;
   int editMax_ = CDpiScale::kMaxTyped;
+  CKeySetRoutes keySet_{*this, [this]() -> IPageHost& { return Host(); }};
 };
 
 }  // namespace orlo

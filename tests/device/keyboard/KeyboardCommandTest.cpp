@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "macro/MacroCatalogue.h"
 #include "profile/JsonFile.h"
 #include "support/CtlRunner.h"
 
@@ -64,6 +65,30 @@ TEST_F(KeyboardCommandTest, BadArgumentsAreRefusedWithOneLine) {
   }
   // Nothing was read or written: the simulated keyboard's memory was never saved.
   EXPECT_FALSE(fs::exists(root_ + "/sim/keyboard.mem"));
+}
+
+TEST_F(KeyboardCommandTest, SetKeyWritesTheKeyTableUnlessTheMacrosDoNotFit) {
+  // Position 64 (A) is physical key 59, position 65 (S) key 60.
+  Result r = Run("set keyboard key 64 F5");
+  ASSERT_EQ(r.code, 0) << r.err;
+  Json::Value v = Read();
+  EXPECT_EQ(v["keyTable"][59].asString(), "20 00 3e");
+  EXPECT_EQ(v["keyTable"][60].asString(), "20 00 16");
+
+  // A macro of 1100 events: 16 + 6 + 4400 bytes for the keyboard's 4096.
+  const std::string folder = root_ + "/data/Tavrin ORLO/keyboard/";
+  CMacroCatalogue catalogue(folder);
+  ASSERT_FALSE(catalogue.NewMacro().empty());
+  ASSERT_TRUE(catalogue.SaveMacro(0, std::vector<MacroEvent>(1100, MacroEvent{10, 0x04, true, 5})));
+  r = Run("set keyboard key 65 macro:macro_1");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "orloctl: keyboard: the macros need 82 more events than the keyboard can hold; nothing was written\n");
+  v = Read();
+  EXPECT_EQ(v["keyTable"][59].asString(), "20 00 3e");
+  EXPECT_EQ(v["keyTable"][60].asString(), "20 00 16");
+  // The Fn key keeps its function; a position this keyboard has no key at is refused.
+  EXPECT_EQ(Run("set keyboard key 110 A").code, 2);
+  EXPECT_EQ(Run("set keyboard key 16 A").code, 2);
 }
 
 }  // namespace
