@@ -69,10 +69,10 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
   int WriteKeyAssignments(int block, const std::vector<KeyAssign>& list);
   int RewriteKeyAssignments(int block) override;
-  std::vector<int> GetUsedMacros();
+  std::vector<int> GetUsedMacros() override;
   // 0 when written (or nothing to write); the number of events too many when they do not fit
   // the keyboard's macro area; -1 on failure.
-  int WriteMacros(const std::vector<int>& macros);
+  int WriteMacros(const std::vector<int>& macros) override;
   // Colour group `group` of the profile, scaled by each key's brightness, into the keyboard's
   // light data area.
   int WriteLightData(int group);

@@ -112,6 +112,23 @@ class CTessaroUSBDevice : public IDeviceDriver {
   virtual void SetLightControl(int /*state*/) {}
   // Writes the model's key assignments (block 0: the active table).
   virtual int RewriteKeyAssignments(int /*block*/) { return 0; }
+  // The macro numbers the key assignments use, in slot order; none for kinds without macros.
+  virtual std::vector<int> GetUsedMacros() { return {}; }
+  // Writes the macro block: 0 written, the number of events too many (nothing sent), -1 when
+  // the device is out of reach. Kinds without macros write nothing and answer 0.
+  virtual int WriteMacros(const std::vector<int>& /*macros*/) { return 0; }
+  // How many events the macros exceed the device's macro area by: 0 when they fit, -1 when the
+  // device could not be asked.
+  int MacroExcess(const std::vector<int>& macros);
+  // What writing the active profile to the device came to.
+  struct ProfileWrite {
+    int excess = 0;             // events too many for the macro area: nothing was written
+    bool macrosFailed = false;  // the macro block did not reach the device (the rest was sent)
+  };
+  // Writes the active profile to the device: the settings block (withSettings), the macros the
+  // key assignments use, then the key table. The macros are measured against the device first:
+  // when they do not fit, nothing at all is written, so the device keeps a consistent profile.
+  ProfileWrite WriteProfileToDevice(bool withSettings);
   // Saves the model into the active profile's document.
   virtual void NotifyProfileChanged() {}
   // The profile back to the default document.
@@ -181,6 +198,8 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // the information block again for the size of the device's macro area. 0 when written; the
   // number of events too many when they do not fit; -1 when out of reach or on failure.
   int WriteMacroBlock(const std::vector<int>& macros);
+  // Reads the information block again (receiver guard first); false when out of reach.
+  bool RefreshDeviceInfo(DeviceInfo& info);
   // Reads the six power-state bytes and reports them (byte 3: on the receiver), unless polling
   // is suspended or the device is out of reach.
   void ReportPowerState(bool suspended);

@@ -59,11 +59,11 @@ class CTessaroMouseDevice : public CTessaroUSBDevice {
   // Catalogues loaded, the view told, the settings block written.
   void ApplyProfile();
   int ApplySettings(int profile, int byte0, int byte59, int screenWidth, int screenHeight) override;
-  std::vector<int> GetUsedMacros();
+  std::vector<int> GetUsedMacros() override;
   int WriteKeyAssignments(int block, const std::vector<KeyAssign>& list);
   int RewriteKeyAssignments(int block) override;
   // 0 when written; the number of events too many when they do not fit; -1 on failure.
-  int WriteMacros(const std::vector<int>& macros);
+  int WriteMacros(const std::vector<int>& macros) override;
   // The four guns' shooting block. 1, 0 when not reachable, or the failing code.
   int WriteShootData();
 

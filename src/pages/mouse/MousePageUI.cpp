@@ -18,6 +18,8 @@
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
 #include "pages/mouse/KeyInfoText.h"
+#include "pages/shoot/ShootControlUI.h"
+#include "platform/Paths.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
@@ -124,6 +126,13 @@ void CMousePageUI::BuildPage() {
   if (auto* s = Child<QSlider>("scroll_speed_slider")) s->setRange(1, kSliderMaxScroll);
   for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
+  // The shoot page: the mouse's gun files, gun 0 and bullet 0 selected.
+  if (auto* shoot = Child<CShootControlUI>(CShootControlUI::kItemName); shoot && Mouse()) {
+    shoot->SetFolders(Mouse()->DeviceFolder(), paths::ProgramFolder() + "DefaultData/");
+    shoot->InitPage();
+    shoot->SelectGun(0);
+    shoot->SelectBullet(0);
+  }
   built_ = true;
   // The page opens on the device's performance settings.
   OpenFunctionTab(4);
