@@ -7,20 +7,15 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "app/Application.h"
-#include "app/CustomControls.h"
 #include "app/DocShot.h"
-#include "app/DeviceManager.h"
+#include "app/SimMouseWindow.h"
 #include "app/MainWnd.h"
 #include "device/mouse/TessaroMouseDevice.h"
 #include "pages/common/DeviceProfileUI.h"
 #include "pages/mouse/MousePageUI.h"
-#include "platform/bus/LoopbackBus.h"
 #include "profile/JsonFile.h"
-#include "sim/SimBackend.h"
 #include "ui/LanguageStore.h"
 #include "ui/TimerService.h"
 
@@ -28,21 +23,8 @@ namespace orlo {
 namespace {
 
 TEST(ProfileSwitchTimerTest, ChoiceArmsTimer1055WhoseExpirySwitchesTheMouse) {
-  QTemporaryDir dir;
-  qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-  sim::SimOptions o;
-  o.persist = false;
-  RegisterCustomControls();
-  auto hub = std::make_shared<bus::LoopbackHub>();
-  auto endpoint = hub->Connect();
-  DeviceManagerOptions devices;
-  devices.backend = sim::MakeSimBackend("mouse", o);
-  MainWindowOptions options;
-  options.languageIniPath = dir.filePath("config/settings.ini").toStdString();
-  options.systemLocale = "en_US";
-  options.aux.skinIniPath = dir.filePath("data/main.ini").toStdString();
-  std::unique_ptr<CMainWnd> window(CreateMainWindow(endpoint.get(), std::make_unique<CDeviceManager>(devices), options));
+  testing_support::SimMouseWindow app("en_US");
+  std::unique_ptr<CMainWnd>& window = app.window;
   ASSERT_NE(window, nullptr);
 
   CMousePageUI* page = nullptr;

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "base/DeviceKinds.h"
@@ -26,10 +25,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 CDeviceProfileUI::CDeviceProfileUI(QWidget* parent) : QWidget(parent) {
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(0, 0, 0, 0);
-  ui::CDialogBuilder builder;
-  if (QWidget* root = builder.Create(kLayoutFile, nullptr, this)) box->addWidget(root);
+  ui::CDialogBuilder().CreateInside(kLayoutFile, this);
   combo_ = findChild<QComboBox*>(QStringLiteral("device_profile_combo"));
   nameEdit_ = findChild<QLineEdit*>(QStringLiteral("device_profile_name_edit"));
   menu_ = findChild<QFrame*>(QStringLiteral("profile_menu_layout"));
@@ -136,23 +132,16 @@ int CDeviceProfileUI::GetProfileCount() const {
   return device_->ProfileList().GetProfileCount();
 }
 
-int CDeviceProfileUI::AddProfile() {
-  if (device_ == nullptr || locked_) return -1;
-  int index;
-  {
-    auto lock = device_->ModelLock();
-    index = device_->ProfileList().AddProfile();
-  }
-  if (index >= 0) Refill();
-  return index;
-}
+int CDeviceProfileUI::AddProfile() { return AddEntry([](CProfileList& list) { return list.AddProfile(); }); }
 
-int CDeviceProfileUI::CopyProfile() {
+int CDeviceProfileUI::CopyProfile() { return AddEntry([](CProfileList& list) { return list.CopyProfile(); }); }
+
+int CDeviceProfileUI::AddEntry(const std::function<int(CProfileList&)>& add) {
   if (device_ == nullptr || locked_) return -1;
   int index;
   {
     auto lock = device_->ModelLock();
-    index = device_->ProfileList().CopyProfile();
+    index = add(device_->ProfileList());
   }
   if (index >= 0) Refill();
   return index;

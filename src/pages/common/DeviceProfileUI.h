@@ -8,6 +8,7 @@
 // list's selection and the driver's active profile are the main window's business (the profile
 // commands): adding, copying and importing never change the selection.
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,8 @@ class CDeviceProfileUI : public QWidget {
   QWidget* PageWidget() const;
   QWidget* Tab(int n) const;
   void Refill();
+  // Runs one of the list's adding operations and shows the new entry; its index or -1.
+  int AddEntry(const std::function<int(CProfileList&)>& add);
   void PlaceMenu();
 
   CTessaroUSBDevice* device_ = nullptr;

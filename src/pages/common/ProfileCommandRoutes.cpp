@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
+#include <utility>
 
 #include "pages/common/DevicePageUI.h"
 #include "pages/common/DeviceProfileUI.h"
@@ -33,24 +34,20 @@ void CProfileCommandRoutes::Register(CRouteTable& routes) {
   routes.OnName(n::kClick, "device_copy_btn", [this, unlocked](TNotifyUI&, long long) {
     if (unlocked()) Control()->CopyProfile();
   });
-  routes.OnName(n::kClick, "device_sub_btn", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Delete(page_.Host());
-  });
-  routes.OnName(n::kClick, "device_profile_edit_save_btn", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Rename(page_.Host());
-  });
-  routes.OnName(n::kClick, "device_import_btn", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Import(page_.Host());
-  });
-  routes.OnName(n::kClick, "device_export_btn", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Export(page_.Host());
-  });
-  routes.OnName(n::kClick, "device_reset_btn", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Reset(page_.Host());
-  });
-  routes.OnName(n::kClick, "key_butt_prosave", [this, unlocked](TNotifyUI&, long long) {
-    if (unlocked()) Download(page_.Host());
-  });
+  using Command = void (CProfileCommandRoutes::*)(IPageHost&);
+  static constexpr std::pair<const char*, Command> kCommands[] = {
+      {"device_sub_btn", &CProfileCommandRoutes::Delete},
+      {"device_profile_edit_save_btn", &CProfileCommandRoutes::Rename},
+      {"device_import_btn", &CProfileCommandRoutes::Import},
+      {"device_export_btn", &CProfileCommandRoutes::Export},
+      {"device_reset_btn", &CProfileCommandRoutes::Reset},
+      {"key_butt_prosave", &CProfileCommandRoutes::Download},
+  };
+  for (const auto& [name, command] : kCommands) {
+    routes.OnName(n::kClick, name, [this, unlocked, command = command](TNotifyUI&, long long) {
+      if (unlocked()) (this->*command)(page_.Host());
+    });
+  }
 }
 
 void CProfileCommandRoutes::Report(IPageHost& host, const CTessaroUSBDevice::ProfileWrite& outcome) {

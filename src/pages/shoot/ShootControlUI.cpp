@@ -7,7 +7,6 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QStackedWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
 
@@ -37,10 +36,7 @@ bool CopyFile(const std::string& from, const std::string& to) {
 }  // namespace
 
 CShootControlUI::CShootControlUI(QWidget* parent) : QWidget(parent) {
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(0, 0, 0, 0);
-  ui::CDialogBuilder builder;
-  if (QWidget* root = builder.Create(kLayoutFile, nullptr, this)) box->addWidget(root);
+  ui::CDialogBuilder().CreateInside(kLayoutFile, this);
 }
 
 void CShootControlUI::RegisterControl() {
