@@ -164,12 +164,6 @@ bool CDeviceProfileUI::DeleteProfile() {
   return true;
 }
 
-bool CDeviceProfileUI::ResetProfile() {
-  if (device_ == nullptr || locked_) return false;
-  auto lock = device_->ModelLock();
-  return device_->ProfileList().ResetProfile();
-}
-
 CProfileList::ImportResult CDeviceProfileUI::ImportProfile(const std::string& path) {
   if (device_ == nullptr || locked_) return CProfileList::kImportUnreadable;
   CProfileList::ImportResult r;

@@ -6,7 +6,8 @@
 // It is the view of the driver's profile list (CProfileList): every operation changes the list
 // and its documents through it, under the driver's model lock, and then shows the result. The
 // list's selection and the driver's active profile are the main window's business (the profile
-// commands): adding, copying and importing never change the selection.
+// commands): adding, copying and importing never change the selection. Resetting a profile is
+// the profile commands' too: it runs on the device's worker, after any commit still due.
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -60,7 +61,6 @@ class CDeviceProfileUI : public QWidget {
   // Removes the selected profile (never the last one); the list selects its neighbour, which
   // becomes the selection. False when nothing was removed.
   bool DeleteProfile();
-  bool ResetProfile();
   CProfileList::ImportResult ImportProfile(const std::string& path);
   bool ExportProfile(const std::string& path);
   // 1 done, 0 name used by another profile, 2 name empty (CProfileList::RenameResult).

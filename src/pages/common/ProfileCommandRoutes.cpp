@@ -58,14 +58,18 @@ void CProfileCommandRoutes::Report(IPageHost& host, const CTessaroUSBDevice::Pro
   }
 }
 
-void CProfileCommandRoutes::WriteToDevice(IPageHost& host, bool reload, bool withSettings, bool save) {
+void CProfileCommandRoutes::WriteToDevice(IPageHost& host, bool reload, bool withSettings, bool save,
+                                          std::function<void(CTessaroUSBDevice&)> first) {
   CTessaroUSBDevice* d = page_.Device();
   if (d == nullptr) return;
   d->SetScreenSize(host.ScreenWidth(), host.ScreenHeight());
+  // A change still waiting for its commit is saved first, into the profile it was made in.
+  d->Debounce().Fire();
   // The window outlives its pages; the page may go before the worker is done.
   QPointer<CDevicePageUI> page(&page_);
   IPageHost* shell = &host;
-  d->Session().Submit([d, page, shell, reload, withSettings, save] {
+  d->Session().Submit([d, page, shell, reload, withSettings, save, first = std::move(first)] {
+    if (first) first(*d);
     if (reload) d->LoadProfile();
     if (save) d->NotifyProfileChanged();
     const CTessaroUSBDevice::ProfileWrite outcome = d->WriteProfileToDevice(withSettings);
@@ -94,10 +98,13 @@ void CProfileCommandRoutes::SwitchToChosenProfile(IPageHost& host) {
 void CProfileCommandRoutes::Download(IPageHost& host) { WriteToDevice(host, false, false, true); }
 
 void CProfileCommandRoutes::Reset(IPageHost& host) {
-  CDeviceProfileUI* c = Control();
-  if (c == nullptr || !host.Confirm("message_text_22")) return;
-  if (!c->ResetProfile()) return;
-  WriteToDevice(host, true, true, false);
+  if (Control() == nullptr || !host.Confirm("message_text_22")) return;
+  // On the worker, after any commit still due: it must not save the old settings over the
+  // reset document.
+  WriteToDevice(host, true, true, false, [](CTessaroUSBDevice& d) {
+    auto lock = d.ModelLock();
+    d.ProfileList().ResetProfile();
+  });
 }
 
 void CProfileCommandRoutes::Delete(IPageHost& host) {

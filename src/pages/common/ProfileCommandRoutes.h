@@ -5,6 +5,7 @@
 // The list and its documents change on the UI thread (through the profile control); what goes
 // to the device runs on the device session's worker, and its outcome (macros that do not fit,
 // a device out of reach) comes back as a message box on the UI thread.
+#include <functional>
 #include <string>
 
 #include "device/model/TessaroUSBDevice.h"
@@ -41,9 +42,11 @@ class CProfileCommandRoutes {
 
  private:
   CDeviceProfileUI* Control() const;
-  // Submits to the device's worker: reload the active profile when asked, write it (with the
-  // settings block when asked); the outcome is reported on the UI thread.
-  void WriteToDevice(IPageHost& host, bool reload, bool withSettings, bool save);
+  // Submits to the device's worker: first (when given), reload the active profile when asked,
+  // save it when asked, write it (with the settings block when asked); the outcome is reported
+  // on the UI thread.
+  void WriteToDevice(IPageHost& host, bool reload, bool withSettings, bool save,
+                     std::function<void(CTessaroUSBDevice&)> first = {});
 
   CDevicePageUI& page_;
 };

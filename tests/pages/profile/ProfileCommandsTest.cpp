@@ -125,6 +125,29 @@ TEST_F(ProfileCommandsTest, TwoQuickChoicesSwitchOnceToTheSecond) {
   EXPECT_EQ(Block(0)[6], 0x11);
 }
 
+TEST_F(ProfileCommandsTest, AChangeWaitingForItsCommitStaysWithTheProfileItWasMadeIn) {
+  OpenProfilePage();
+  Raise("device_add_btn", kClick);
+  RaiseOnly("DPI_slider_2", ui::notify::kValueChanged, 40);  // 4100, its commit still due
+  Choose(1);
+  FireSwitchTimer();
+  auto stage2 = [&](int index) {
+    return CJsonFile().ReadDocument(DocumentAt(index))["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"].asInt();
+  };
+  EXPECT_EQ(stage2(0), 4100);
+  EXPECT_EQ(stage2(1), 1600);
+  // Reset restores the default document and writes it, after the confirmation.
+  EditDocument(1, [](Json::Value& s) { s["LightInfo"]["Red"] = 0x44; });
+  Choose(0);
+  Choose(1);
+  FireSwitchTimer();
+  EXPECT_EQ(Block(0)[6], 0x44);
+  Raise("device_reset_btn", kClick);
+  EXPECT_EQ(Window().messages, (std::vector<std::string>{"message_text_22"}));
+  EXPECT_EQ(Block(0)[6], 0xFF);  // the default document's red
+  EXPECT_EQ(CJsonFile().ReadDocument(DocumentAt(1))["profilename"].asString(), "profile2");
+}
+
 TEST_F(ProfileCommandsTest, RecordingLockHoldsTheProfileUntilReleased) {
   OpenProfilePage();
   Raise("device_add_btn", kClick);
