@@ -255,6 +255,7 @@ int CDeviceManager::CreateDevice(int slot) {
   // The list first: the page's profile controls show it, and first contact loads its selection.
   d->OpenProfileList();
   page->BuildPage();
+  page->SetUpProfileControl();
 
   pages->addWidget(page);
 

@@ -77,6 +77,8 @@ void CDeviceOptionUI::SetIcon(int kind, int variant) {
   ApplyButtonImages();
   if (QAbstractButton* b = SelectButton()) {
     b->setProperty("disabledimage", QString::fromStdString(normalImage_));
+    // By its text id, so that a language switch retranslates it with the other texts.
+    b->setProperty(ui::kToolTipIdProperty, QString::fromStdString(set.nameText));
     b->setToolTip(QString::fromStdString(ui::TextOf(set.nameText)));
   }
 }

@@ -29,6 +29,7 @@
 #include "app/DivuRudoReport.h"
 #include "app/Router.h"
 #include "app/WindowRouterHost.h"
+#include "pages/common/DevicePageUI.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "platform/bus/MessageBus.h"
@@ -198,6 +199,7 @@ void CMainWnd::WindowInit() {
   actions.neighbourTab = [this](bool next) { devices_->SelectNeighbourTab(next); };
   actions.caption = [this](IRouterHost::Caption which) { OnCaption(static_cast<int>(which)); };
   actions.dpi = [this] { return dpi_; };
+  actions.profileSwitchTimer = [this] { ArmTimer(kTimerProfileSwitch, 400); };
   routerHost_ = std::make_unique<CWindowRouterHost>(this, std::move(actions));
   routerHost_->SetScreenSize(screenWidth_, screenHeight_);
   router_ = std::make_unique<CRouter>(*routerHost_);
@@ -262,6 +264,7 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         break;
       case kTimerProfileSwitch:
         KillTimer(msg.pSender, id);
+        SwitchToChosenProfile();
         break;
       case kTimerGameRestore:
         KillTimer(msg.pSender, id);
@@ -273,6 +276,15 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
     return;
   }
   if (router_) router_->Route(msg);
+}
+
+void CMainWnd::SwitchToChosenProfile() {
+  if (!routerHost_) return;
+  if (CDevicePageUI* page = routerHost_->PageOf(devices_->SelectedDevice())) page->SwitchToChosenProfile(*routerHost_);
+}
+
+void CMainWnd::SetRecordingLock(bool locked) {
+  if (routerHost_) routerHost_->SetRecordingLock(locked);
 }
 
 void CMainWnd::OnCaption(int which) {

@@ -100,6 +100,11 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // that installs the device access rule.
   void OnAccessDenied(const std::string& path);
   void SetLightControl(int state);
+  // Timer 1055: the selected device takes the profile chosen in its page's list.
+  void SwitchToChosenProfile();
+  // While a macro recording runs: the device tabs and the selected device's profile control
+  // are locked, so that neither the device nor its profile changes under the recording.
+  void SetRecordingLock(bool locked);
   // Music lighting on or off: runs or stops the audio-capture program that feeds its levels.
   bool SetMusicLighting(bool on) { return audioCapture_.SetMusicLighting(on); }
   void OnSuspend();

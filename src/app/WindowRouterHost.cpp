@@ -6,6 +6,7 @@
 
 #include "app/DeviceOptionUI.h"
 #include "pages/common/DevicePageUI.h"
+#include "ui/LanguageStore.h"
 #include "ui/MsgWnd.h"
 #include "ui/WindowUI.h"
 
@@ -66,6 +67,30 @@ bool CWindowRouterHost::PickColour(uint32_t& argb) {
   if (!chosen.isValid()) return false;
   argb = chosen.rgba() | 0xFF000000u;
   return true;
+}
+
+void CWindowRouterHost::ShowNumberMessage(const std::string& textId, long long number) {
+  ui::CMsgWnd::ShowMessageBox(window_, {}, ui::FormatTextWithNumber(ui::TextOf(textId), number),
+                              actions_.dpi ? actions_.dpi() : 96, false, ui::CMsgWnd::kConfirmOnly);
+}
+
+std::string CWindowRouterHost::AskOpenPath(const std::string& filter) {
+  return QFileDialog::getOpenFileName(window_, {}, {}, QString::fromStdString(filter)).toStdString();
+}
+
+std::string CWindowRouterHost::AskSavePath(const std::string& filter) {
+  return QFileDialog::getSaveFileName(window_, {}, {}, QString::fromStdString(filter)).toStdString();
+}
+
+void CWindowRouterHost::StartProfileSwitchTimer() {
+  if (actions_.profileSwitchTimer) actions_.profileSwitchTimer();
+}
+
+void CWindowRouterHost::SetRecordingLock(bool locked) {
+  if (window_ != nullptr)
+    if (QWidget* row = window_->FindControl("device_select_layout")) row->setEnabled(!locked);
+  if (CDevicePageUI* page = PageOf(SelectedDevice())) page->SetRecordingLock(locked);
+  if (actions_.recordingLock) actions_.recordingLock(locked);
 }
 
 void CWindowRouterHost::OnTabSelected(QWidget* sender) {

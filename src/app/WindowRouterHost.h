@@ -22,6 +22,9 @@ class CWindowRouterHost : public IRouterHost {
     std::function<void(Caption)> caption;
     std::function<void(bool next)> neighbourTab;
     std::function<int()> dpi;
+    // The window's profile-switch timer (1055) and the recording lock of the tab row.
+    std::function<void()> profileSwitchTimer;
+    std::function<void(bool)> recordingLock;
   };
 
   CWindowRouterHost(ui::CWindowUI* window, Actions actions);
@@ -39,6 +42,11 @@ class CWindowRouterHost : public IRouterHost {
   void ShowText(const std::string& text) override;
   std::string ChooseFile(bool save, const std::string& filter) override;
   bool PickColour(uint32_t& argb) override;
+  void ShowNumberMessage(const std::string& textId, long long number) override;
+  std::string AskOpenPath(const std::string& filter) override;
+  std::string AskSavePath(const std::string& filter) override;
+  void StartProfileSwitchTimer() override;
+  void SetRecordingLock(bool locked) override;
   void OnTabSelected(QWidget* sender) override;
   void SelectNeighbourTab(bool next) override;
 

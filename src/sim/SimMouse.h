@@ -23,7 +23,9 @@ class SimMouse : public SimDevice {
   static constexpr int kBlockSize = 78;
   static constexpr int kKeyEntries = 11;
   static constexpr int kMacroUnits = 16;  // info byte 6: macro area in units of 128 bytes
-  static constexpr int kShootUnits = 8;   // info byte 7: shoot area in units of 128 bytes
+  // Info byte 7: shoot area in units of 128 bytes; four guns of 30 bullets (six events each)
+  // take 2920 bytes.
+  static constexpr int kShootUnits = 24;
   static constexpr uint16_t kSensor = 0x3325;
   static constexpr uint16_t kMinResolution = 100;
   static constexpr uint16_t kMaxResolution = 25100;  // top of the two-slope scale

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "ui/DpiManager.h"
@@ -48,6 +49,14 @@ QWidget* CDialogBuilder::Create(const std::string& file, IDialogBuilderCallback*
   CLanguageStore::GetInstance().ApplyTexts(root);
   CDpiManager::ApplyTo(root);
   CNotifyBridge::Instance().Attach(root);
+  return root;
+}
+
+QWidget* CDialogBuilder::CreateInside(const std::string& file, QWidget* host) {
+  auto* box = new QVBoxLayout(host);
+  box->setContentsMargins(0, 0, 0, 0);
+  QWidget* root = Create(file, nullptr, host);
+  if (root != nullptr) box->addWidget(root);
   return root;
 }
 

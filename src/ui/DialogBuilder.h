@@ -22,6 +22,9 @@ class CDialogBuilder {
   QWidget* Create(const std::string& file, IDialogBuilderCallback* callback = nullptr,
                   QWidget* parent = nullptr);
   const std::string& LastError() const { return error_; }
+  // Builds `file` and lays its root into `host` (which gets a margin-less layout of its own):
+  // how a custom control fills itself from its layout file. Null on failure.
+  QWidget* CreateInside(const std::string& file, QWidget* host);
 
  private:
   std::string error_;

@@ -6,38 +6,21 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "app/Application.h"
-#include "app/CustomControls.h"
-#include "app/DeviceManager.h"
 #include "app/MainWnd.h"
+#include "app/SimMouseWindow.h"
 #include "device/mouse/TessaroMouseDevice.h"
 #include "pages/mouse/MousePageUI.h"
-#include "platform/bus/LoopbackBus.h"
-#include "sim/SimBackend.h"
 #include "ui/LanguageStore.h"
 
 namespace orlo {
 namespace {
 
 TEST(LanguageRefreshTest, SettingsLanguageChoiceRelistsTheMousePagesLogoTip) {
-  QTemporaryDir dir;
-  qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-  sim::SimOptions o;
-  o.persist = false;
-  RegisterCustomControls();
-  auto hub = std::make_shared<bus::LoopbackHub>();
-  auto endpoint = hub->Connect();
-  DeviceManagerOptions devices;
-  devices.backend = sim::MakeSimBackend("mouse", o);
-  MainWindowOptions options;
-  options.languageIniPath = dir.filePath("config/settings.ini").toStdString();
-  options.systemLocale = "zh_CN";  // a first start in Chinese
-  options.aux.skinIniPath = dir.filePath("data/main.ini").toStdString();
-  std::unique_ptr<CMainWnd> window(CreateMainWindow(endpoint.get(), std::make_unique<CDeviceManager>(devices), options));
+  // A first start in Chinese.
+  testing_support::SimMouseWindow app("zh_CN");
+  std::unique_ptr<CMainWnd>& window = app.window;
   ASSERT_NE(window, nullptr);
 
   // Until a language is chosen, the texts are Simplified Chinese.

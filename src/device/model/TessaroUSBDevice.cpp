@@ -180,19 +180,53 @@ void CTessaroUSBDevice::ReadCatalogues(int& macroCount, std::vector<BuiltInLight
   if (auto* o = observer_.load()) o->OnCataloguesLoaded();
 }
 
+namespace {
+// Events too many for the macro area the information block announces (128 bytes per unit of
+// byte 6), rounded up; 0 when they fit.
+int ExcessEvents(size_t total, const DeviceInfo& info) {
+  const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
+  return total > area ? static_cast<int>((total - area) / 4 + 1) : 0;
+}
+}  // namespace
+
+bool CTessaroUSBDevice::RefreshDeviceInfo(DeviceInfo& info) {
+  CDeviceLink& l = link();
+  if (!l.IsOpen() || !l.ReceiverGuard() || l.ReadDeviceInfo(info) != 1) return false;
+  auto lock = ModelLock();
+  deviceInfo_ = info;
+  return true;
+}
+
+int CTessaroUSBDevice::MacroExcess(const std::vector<int>& macros) {
+  DeviceInfo info;
+  if (!RefreshDeviceInfo(info)) return -1;
+  return ExcessEvents(EventContainerSize(LoadMacroEvents(DeviceFolder(), macros)), info);
+}
+
+CTessaroUSBDevice::ProfileWrite CTessaroUSBDevice::WriteProfileToDevice(bool withSettings) {
+  ProfileWrite out;
+  const std::vector<int> macros = GetUsedMacros();
+  if (!macros.empty()) {
+    const int excess = MacroExcess(macros);
+    if (excess > 0) {
+      out.excess = excess;
+      return out;
+    }
+  }
+  if (withSettings) ApplySettings(0, 0, 1, screenWidth_, screenHeight_);
+  // A macro file that grew since it was measured leaves the key table as it was.
+  const KeyDownload keys = DownloadKeyAssignments();
+  if (keys.Refused()) out.excess = keys.macros;
+  out.macrosFailed = keys.macros < 0;
+  return out;
+}
+
 int CTessaroUSBDevice::WriteMacroBlock(const std::vector<int>& macros) {
   CDeviceLink& l = link();
-  if (!l.IsOpen() || !l.ReceiverGuard()) return -1;
   DeviceInfo info;
-  if (l.ReadDeviceInfo(info) != 1) return -1;
-  {
-    auto lock = ModelLock();
-    deviceInfo_ = info;
-  }
+  if (!RefreshDeviceInfo(info)) return -1;
   const std::vector<std::vector<MacroEvent>> events = LoadMacroEvents(DeviceFolder(), macros);
-  const size_t total = EventContainerSize(events);
-  const size_t area = static_cast<size_t>(info.bytes[6]) * 128;
-  if (total > area) return static_cast<int>((total - area) / 4 + 1);
+  if (const int excess = ExcessEvents(EventContainerSize(events), info); excess > 0) return excess;
   const std::vector<uint8_t> block = BuildEventContainer(events);
   if (block.empty()) return -1;
   int r = l.BeginConfig();

@@ -134,6 +134,18 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // previous assignments; a device out of reach while the macros are written still gets the
   // key table (which fails the same way).
   KeyDownload DownloadKeyAssignments();
+  // How many events the macros exceed the device's macro area by: 0 when they fit, -1 when the
+  // device could not be asked.
+  int MacroExcess(const std::vector<int>& macros);
+  // What writing the active profile to the device came to.
+  struct ProfileWrite {
+    int excess = 0;             // events too many for the macro area: nothing was written
+    bool macrosFailed = false;  // the macro block did not reach the device (the rest was sent)
+  };
+  // Writes the active profile to the device: the settings block (withSettings), the macros the
+  // key assignments use, then the key table. The macros are measured against the device first:
+  // when they do not fit, nothing at all is written, so the device keeps a consistent profile.
+  ProfileWrite WriteProfileToDevice(bool withSettings);
   // Saves the model into the active profile's document.
   virtual void NotifyProfileChanged() {}
   // The profile back to the default document.
@@ -210,6 +222,8 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // First contact marks the device as met; true when it had been met before in this run, so
   // that this contact is a return (replug, wake) and restores rather than adopts.
   bool MarkContacted() { return contacted_.exchange(true); }
+  // Reads the information block again (receiver guard first); false when out of reach.
+  bool RefreshDeviceInfo(DeviceInfo& info);
   // Reads the six power-state bytes and reports them (byte 3: on the receiver), unless polling
   // is suspended or the device is out of reach.
   void ReportPowerState(bool suspended);

@@ -1,6 +1,7 @@
 #include "pages/common/DevicePageUI.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMetaObject>
@@ -12,6 +13,8 @@
 #include <array>
 
 #include "device/model/TessaroUSBDevice.h"
+#include "pages/common/DeviceProfileUI.h"
+#include "pages/common/ProfileCommandRoutes.h"
 #include "pages/common/QuietControls.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
@@ -126,6 +129,7 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
       if (msg.wParam != 0) OpenFunctionTab(n);
     });
   }
+  ProfileCommands().Register(routes);
   routes.OnName(ui::notify::kClick, "default_btn", [this](TNotifyUI&, long long) {
     CTessaroUSBDevice* d = device_;
     if (d == nullptr || !Host().Confirm("message_text_22")) return;
@@ -147,6 +151,7 @@ void CDevicePageUI::showEvent(QShowEvent* event) {
 void CDevicePageUI::OpenFunctionTab(int n) {
   if (device_ == nullptr) return;
   device_->SetFunctionTab(n);
+  if (profileControl_) profileControl_->SelectFunctionTab(n);
   const auto [f, k] = CTessaroUSBDevice::FunctionTabPages(n, device_->ConnectionKind());
   ShowFunctionTab(f, k);
 }
@@ -299,6 +304,55 @@ void CDevicePageUI::RegisterCreator(const std::string& className, std::function<
   ui::CControlFactory::GetInstance().RegistControl(className, std::move(creator));
 }
 
-void CDevicePageUI::RegisterPageControls() { RegisterPage<CDevicePageUI>(kClassName); }
+void CDevicePageUI::RegisterPageControls() {
+  RegisterPage<CDevicePageUI>(kClassName);
+  CDeviceProfileUI::RegisterControl();
+}
+
+// ---- profiles ------------------------------------------------------------------------------------
+
+CProfileCommandRoutes& CDevicePageUI::ProfileCommands() {
+  if (!profileCommands_) profileCommands_ = std::make_shared<CProfileCommandRoutes>(*this);
+  return *profileCommands_;
+}
+
+void CDevicePageUI::SetUpProfileControl() {
+  if (!profileControl_) profileControl_ = findChild<CDeviceProfileUI*>();
+  if (!profileControl_) {
+    auto* control = new CDeviceProfileUI(this);
+    control->setObjectName(QLatin1String(CDeviceProfileUI::kItemName));
+    QLayout* place = nullptr;
+    int at = 0;
+    if (QWidget* row = findChild<QWidget*>(QStringLiteral("function_tab_row")); row && row->layout()) {
+      place = row->layout();
+      at = place->count();
+    } else {
+      // The card that holds the device picture: its first item.
+      for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->objectName().endsWith(QLatin1String("picture_panel")) && w->layout()) {
+          place = w->layout();
+          break;
+        }
+      }
+    }
+    if (auto* box = qobject_cast<QBoxLayout*>(place)) {
+      box->insertWidget(at, control);
+    } else {
+      control->move(12, 12);
+    }
+    ui::CNotifyBridge::Instance().Attach(control);
+    profileControl_ = control;
+  }
+  profileControl_->Bind(device_);
+  profileControl_->Init();
+}
+
+CDeviceProfileUI* CDevicePageUI::ProfileControl() const { return profileControl_.data(); }
+
+void CDevicePageUI::SwitchToChosenProfile(IPageHost& host) { ProfileCommands().SwitchToChosenProfile(host); }
+
+void CDevicePageUI::SetRecordingLock(bool locked) {
+  if (profileControl_) profileControl_->SetRecordingLock(locked);
+}
 
 }  // namespace orlo

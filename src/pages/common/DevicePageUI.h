@@ -18,6 +18,7 @@ class QSlider;
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ namespace ui {
 class CDeviceKeyButtonUI;
 }
 class CTessaroUSBDevice;
+class CDeviceProfileUI;
+class CProfileCommandRoutes;
 
 class CDevicePageUI : public QWidget, public IDeviceObserver {
   Q_OBJECT
@@ -80,6 +83,17 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   virtual void ShowLighting() {}
   // The light modes and the macro catalogue were (re)loaded.
   virtual void ShowCatalogues() {}
+
+  // ---- profiles ------------------------------------------------------------------------------
+  // Binds the page's profile control ("DeviceProfileItem") to the driver's profile list and
+  // fills it; a page whose layout has none gets one at the end of its function tab row, or at
+  // the top of its picture card. Runs after BuildPage, once the driver's list is open.
+  void SetUpProfileControl();
+  CDeviceProfileUI* ProfileControl() const;
+  // Timer 1055 fired: the profile chosen in the list becomes the device's.
+  void SwitchToChosenProfile(IPageHost& host);
+  // A macro recording runs: the profile may not change meanwhile.
+  void SetRecordingLock(bool locked);
 
   // ---- IDeviceObserver: any thread ------------------------------------------------------------
   void OnProfileStateChanged() override;
@@ -142,8 +156,10 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   void ChangeLighting(const std::function<void(LightInfo&)>& change);
 
  private:
+  friend class CProfileCommandRoutes;
   static void RegisterCreator(const std::string& className, std::function<QWidget*(QWidget*)> creator);
   void BuildRoutes();
+  CProfileCommandRoutes& ProfileCommands();
 
   CTessaroUSBDevice* device_ = nullptr;
   TimerSink timerSink_;
@@ -153,6 +169,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   IPageHost* host_ = &noHost_;
   std::chrono::steady_clock::time_point lastLedPaint_{};
   bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
+  QPointer<CDeviceProfileUI> profileControl_;
+  std::shared_ptr<CProfileCommandRoutes> profileCommands_;
 };
 
 }  // namespace orlo

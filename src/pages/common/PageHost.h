@@ -20,6 +20,17 @@ class IPageHost {
   virtual std::string ChooseFile(bool /*save*/, const std::string& /*filter*/) { return {}; }
   // Colour picker seeded with `argb`; false when cancelled.
   virtual bool PickColour(uint32_t& /*argb*/) { return false; }
+  // A message from a language text holding one integer placeholder, filled with number.
+  virtual void ShowNumberMessage(const std::string& /*textId*/, long long /*number*/) {}
+  // File dialogs with a filter such as "Profile Files(*.json)"; empty when cancelled.
+  virtual std::string AskOpenPath(const std::string& /*filter*/) { return {}; }
+  virtual std::string AskSavePath(const std::string& /*filter*/) { return {}; }
+  // Starts (or restarts) the window's profile-switch timer; when it fires, the window asks the
+  // selected device's page to switch to the profile chosen in its list.
+  virtual void StartProfileSwitchTimer() {}
+  // A macro recording started (true) or ended: the device tabs and the selected device's
+  // profile control are locked meanwhile.
+  virtual void SetRecordingLock(bool /*locked*/) {}
 };
 
 }  // namespace orlo

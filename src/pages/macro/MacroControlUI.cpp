@@ -19,6 +19,7 @@
 #include "device/model/TessaroUSBDevice.h"
 #include "macro/MacroFile.h"
 #include "macro/capture/EvdevInputCapture.h"
+#include "pages/common/DevicePageUI.h"
 #include "pages/macro/WindowInputCapture.h"
 #include "profile/BasicProfiledata.h"
 #include "profile/JsonAccess.h"
@@ -288,6 +289,12 @@ void CMacroControlUI::SetSelectionEnabled(bool enabled) {
   QWidget* top = window();
   if (top == nullptr || top == this) return;
   if (auto* tabs = top->findChild<QWidget*>(QStringLiteral("device_select_layout"))) tabs->setEnabled(enabled);
+  // The page's profile control refuses every profile command meanwhile.
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
+    if (auto* page = dynamic_cast<CDevicePageUI*>(w)) {
+      page->SetRecordingLock(!enabled);
+      break;
+    }
 }
 
 // ---- device and sources ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "device/mouse/TessaroMouseDevice.h"
 #include "pages/mouse/MousePageUI.h"
 #include "pages/macro/MacroControlUI.h"
+#include "pages/shoot/ShootControlUI.h"
 
 namespace orlo {
 
@@ -30,6 +31,8 @@ void CMousePageUI::RegisterRoutes(CRouteTable& routes) {
   namespace n = ui::notify;
 
   routes.OnPrefix(n::kClick, "key_", [this](TNotifyUI&, long long i) { OnKeyClick(i); });
+  if (auto* shoot = findChild<CShootControlUI*>(QLatin1String(CShootControlUI::kItemName)))
+    shoot->RegisterRoutes(routes, [this] { return Mouse(); }, [this]() -> IPageHost& { return Host(); });
   routes.OnPrefix(n::kClick, "dpi_color_option_", [this](TNotifyUI&, long long i) {
     if (InStageRange(i)) OnStageColourClicked(static_cast<int>(i));
   });

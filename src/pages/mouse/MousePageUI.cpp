@@ -19,6 +19,8 @@
 #include "pages/common/QuietControls.h"
 #include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/KeyInfoText.h"
+#include "pages/shoot/ShootControlUI.h"
+#include "platform/Paths.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
@@ -128,6 +130,13 @@ void CMousePageUI::BuildPage() {
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   keySet_.Bind();
+  // The shoot page: the mouse's gun files, gun 0 and bullet 0 selected.
+  if (auto* shoot = Child<CShootControlUI>(CShootControlUI::kItemName); shoot && Mouse()) {
+    shoot->SetFolders(Mouse()->DeviceFolder(), paths::ProgramFolder() + "DefaultData/");
+    shoot->InitPage();
+    shoot->SelectGun(0);
+    shoot->SelectBullet(0);
+  }
   built_ = true;
   // The page opens on the device's performance settings.
   OpenFunctionTab(4);

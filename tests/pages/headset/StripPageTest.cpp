@@ -15,6 +15,7 @@
 #include "pages/mousepad/MousePadPageUI.h"
 #include "sim/SimHeadset.h"
 #include "sim/SimMousepad.h"
+#include "ui/LanguageStore.h"
 
 namespace orlo {
 namespace {
@@ -127,6 +128,7 @@ TEST_F(HeadsetPage, CustomEqualiserSavedFromTheSlidersAndADuplicateNameRefused) 
 }
 
 TEST_F(HeadsetPage, WithoutTheChipTheVoiceControlsAreDisabledWithTheReason) {
+  ui::CLanguageStore::GetInstance().LoadLanguage("lan_en.xml");
   OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml", [](CTessaroRO6533Device& d) {
     d.SetChipSource([](const std::string&, uint16_t, uint16_t) {
       return std::pair<std::shared_ptr<audio::IAudioChip>, std::string>{nullptr, "no sound card with USB id 0000:0000"};
