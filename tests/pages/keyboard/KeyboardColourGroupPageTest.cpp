@@ -41,8 +41,6 @@ TEST_F(KeyboardColourGroupPageTest, AChosenGroupIsWrittenAndTheButtonsFillIt) {
   EXPECT_EQ(sim_->SettingsBlock(0)[25], 2);
   ASSERT_FALSE(Chunks(kCmdWriteLightData).empty());
   EXPECT_EQ(Chunks(kCmdWriteLightData).front(), (std::pair<int, int>{56, 1024}));
-  page_->ShowLighting();
-  EXPECT_EQ(Find<QComboBox>("light_combo_custommodeSelect")->currentIndex(), 2);
 
   Raise("custom_bright_color_btn", n::kClick);
   EXPECT_EQ(TwoLeds(2), (Bytes{0x0F, 0x1F, 0x2F, 0x0F, 0x1F, 0x2F}));
