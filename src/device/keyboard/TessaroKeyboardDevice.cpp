@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 #include "device/keyboard/KeyLightFrame.h"
 #include "device/keyboard/KeyLightGroup.h"
 #include "device/mouse/EventContainer.h"
 #include "macro/MacroCatalogue.h"
 #include "platform/DebugLog.h"
+#include "profile/JsonFile.h"
 
 namespace orlo {
 
@@ -88,16 +90,28 @@ void CTessaroKeyboardDevice::ReloadProfile() {
 void CTessaroKeyboardDevice::TakeEffect(const LightInfo& effect) {
   preview_->SetEffect(effect);
   engine_.SetEffect(effect);
-  if (effect.mode == keyboard::CKeyboardLightEngine::kPerKeyColours) {
-    // The per-key colour effect shows the selected group as the profile stores it.
-    const int group = profile_.GetCustomLightModeGroupIndex();
-    const std::vector<LightColor> colours = profile_.GetCustomLightColors(group, kPositions);
-    CLedState& leds = ledState();
-    for (int p = 0; p < kPositions && p < static_cast<int>(colours.size()); ++p) {
-      const LightColor& c = colours[static_cast<size_t>(p)];
-      leds.Set(p, {c.red, c.green, c.blue}, c.alpha);
-    }
+  // The per-key colour effect shows the selected group as the profile stores it.
+  if (effect.mode == keyboard::CKeyboardLightEngine::kPerKeyColours) LoadGroupIntoLeds();
+}
+
+void CTessaroKeyboardDevice::LoadGroupIntoLeds() {
+  const int group = profile_.GetCustomLightModeGroupIndex();
+  const std::vector<LightColor> colours = profile_.GetCustomLightColors(group, kPositions);
+  CLedState& leds = ledState();
+  for (int p = 0; p < kPositions && p < static_cast<int>(colours.size()); ++p) {
+    const LightColor& c = colours[static_cast<size_t>(p)];
+    leds.Set(p, {c.red, c.green, c.blue}, c.alpha);
   }
+}
+
+std::vector<LightColor> CTessaroKeyboardDevice::LedColours() const {
+  std::vector<LightColor> colours(kPositions);
+  const CLedState& leds = ledState();
+  for (int p = 0; p < kPositions; ++p) {
+    const LedValue v = leds.Get(p);
+    colours[static_cast<size_t>(p)] = {v.r, v.g, v.b, v.brightness};
+  }
+  return colours;
 }
 
 int CTessaroKeyboardDevice::LoadProfileIntoState() {
@@ -143,6 +157,27 @@ void CTessaroKeyboardDevice::SetSystemSettings(const KeyboardSystemStages& stage
   auto lock = ModelLock();
   const auto w = stages.Pack();
   profile_.SetSystemStages(w[0], w[1], w[2]);
+}
+
+void CTessaroKeyboardDevice::SaveProfile() {
+  {
+    // A catalogue that is there but unreadable says nothing about which macros are gone.
+    CMacroCatalogue catalogue(DeviceFolder());
+    const std::string path = catalogue.CataloguePath();
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !CJsonFile().ReadDocument(path).isObject()) return;
+  }
+  LoadCatalogues();
+  std::vector<KeyAssign> list;
+  {
+    auto lock = ModelLock();
+    if (!DropMissingMacros(keyList_, macroCount_)) return;
+    profile_.SetKeyList(keyList_);
+    list = keyList_;
+  }
+  WriteKeyAssignments(0, list);
+  LoadCatalogues();
+  if (auto* o = observer_.load()) o->OnKeyAssignmentsChanged();
 }
 
 void CTessaroKeyboardDevice::LoadCatalogues() { ReadCatalogues(macroCount_, lightModes_, customModes_); }
@@ -379,13 +414,8 @@ int CTessaroKeyboardDevice::PaintKey(int position) {
     const uint8_t level = preview::Brightness(e.brightness);
     CLedState& leds = ledState();
     leds.Set(position, {e.red, e.green, e.blue}, level);
-    std::vector<LightColor> colours(kPositions);
-    for (int p = 0; p < kPositions; ++p) {
-      const LedValue v = leds.Get(p);
-      colours[static_cast<size_t>(p)] = {v.r, v.g, v.b, v.brightness};
-    }
     group = profile_.GetCustomLightModeGroupIndex();
-    profile_.SetCustomLightColors(colours, group);
+    profile_.SetCustomLightColors(LedColours(), group);
     profile_.Save();
   }
   // Through the receiver the group is only stored: the next first contact on the cable sends it.
@@ -397,6 +427,68 @@ int CTessaroKeyboardDevice::WriteLightGroups() {
   for (int g = 0; g < keyboard::kLightGroupCount; ++g)
     if (const int r = WriteLightData(g); r != 1) return r;
   return 1;
+}
+
+int CTessaroKeyboardDevice::SelectCustomGroup(int group) {
+  if (keyboard::LightGroupOffset(group) < 0) return 0;
+  {
+    auto lock = ModelLock();
+    profile_.SetCustomLightModeGroupIndex(group);
+    LightInfo e = GetLightEffect();
+    e.customGroup = static_cast<uint8_t>(group);
+    SetLightEffect(e);
+    NotifyProfileChanged();
+  }
+  NotifyProfileState();
+  return 1;
+}
+
+int CTessaroKeyboardDevice::LoadCustomGroup() {
+  const int r = ResendCustomGroup();
+  NotifyProfileState();
+  return r;
+}
+
+int CTessaroKeyboardDevice::ResendCustomGroup() {
+  {
+    auto lock = ModelLock();
+    LoadGroupIntoLeds();
+  }
+  return SendCustomGroup();
+}
+
+int CTessaroKeyboardDevice::FillCustomGroup(bool on) {
+  {
+    auto lock = ModelLock();
+    const LightInfo e = GetLightEffect();
+    // At the level PaintKey paints with: a filled group is lit whatever brightness it held.
+    const uint8_t level = preview::Brightness(e.brightness);
+    ledState().Fill(on ? preview::Rgb{e.red, e.green, e.blue} : preview::Rgb{}, level);
+  }
+  const int r = SendCustomGroup();
+  {
+    auto lock = ModelLock();
+    profile_.SetCustomLightColors(LedColours(), profile_.GetCustomLightModeGroupIndex());
+    NotifyProfileChanged();
+  }
+  return r;
+}
+
+int CTessaroKeyboardDevice::SendCustomGroup() {
+  std::vector<uint8_t> frame;
+  int group;
+  {
+    auto lock = ModelLock();
+    const LightInfo e = GetLightEffect();
+    group = e.customGroup;
+    // Nothing is written before the keyboard was read once, nor outside its light data area.
+    if (e.mode != keyboard::CKeyboardLightEngine::kPerKeyColours || !hasTables_ ||
+        keyboard::LightGroupOffset(group) < 0)
+      return 0;
+    frame = keyboard::BuildKeyFrame(map_, ledState(), FrameColours::Scaled);
+  }
+  if (!Guard()) return 0;
+  return link().WriteLightData(frame.data(), frame.size(), group, keyboard::kLightGroupBytes);
 }
 
 int CTessaroKeyboardDevice::StreamLightFrame() {
@@ -430,6 +522,8 @@ bool CTessaroKeyboardDevice::WaitForFrames(uint64_t count, std::chrono::millisec
 
 void CTessaroKeyboardDevice::ApplyProfile() {
   LoadCatalogues();
+  // The profile's selected group follows the effect's.
+  SelectCustomGroup(GetLightEffect().customGroup);
   if (auto* o = observer_.load()) {
     o->OnKeyAssignmentsChanged();
     o->OnProfileStateChanged();

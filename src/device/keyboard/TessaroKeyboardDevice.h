@@ -90,6 +90,24 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   int PaintKey(int position);
   // Every colour group the profile holds.
   int WriteLightGroups();
+
+  // ---- colour groups of the per-key colour effect --------------------------------------------
+  // Group g (0 .. 7) becomes the profile's selected group and the effect's custom group (byte
+  // 25 of the settings block); the profile is saved. 1, or 0 for a group out of range (nothing
+  // changes).
+  int SelectCustomGroup(int group);
+  // The selected group's colours from the profile into the LED state, shown on the page and
+  // sent (SendCustomGroup's result).
+  int LoadCustomGroup();
+  // Every key to the effect's colour at the effect's brightness (on) or to black, sent, then
+  // stored as the selected group and saved. SendCustomGroup's result.
+  int FillCustomGroup(bool on);
+  // As LoadCustomGroup, without telling the page: the keyboard gets the stored group again.
+  int ResendCustomGroup();
+  // The LED state, scaled by each key's brightness, as the effect's colour group in the
+  // keyboard's light data area, on the cable and through the receiver alike. Per-key colour
+  // effect only. 1 when written, 0 when nothing was sent, else the failing link code.
+  int SendCustomGroup();
   // Streams one per-key frame of the current LED state (wired only).
   int StreamLightFrame();
   // Settings block, key table and macro block (the commit of a page change).
@@ -109,6 +127,10 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
 
   // ---- profile document --------------------------------------------------------------------
   int LoadProfileIntoState() override;
+  // Key assignments of macros the catalogue no longer holds fall back to their defaults; when
+  // one did, the key list goes to the profile document and the key table to the keyboard. A
+  // catalogue that exists but cannot be read changes nothing.
+  void SaveProfile() override;
   void ReloadProfile() override;
   void LoadCatalogues() override;
   void PrepareProfileFiles();
@@ -146,6 +168,10 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
  private:
   bool Guard();
   void TakeEffect(const LightInfo& effect);
+  // The profile's selected group into the LED state (model lock held).
+  void LoadGroupIntoLeds();
+  // The LED state as a stored group: colour and brightness ("Alpha") per key position.
+  std::vector<LightColor> LedColours() const;
   void LightLoop(const CStopEvent& stop);
 
   CKeyboardProfiledata profile_;

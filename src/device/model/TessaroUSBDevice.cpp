@@ -116,6 +116,7 @@ int CTessaroUSBDevice::SelectProfile(const std::string& id) {
   if (id.empty()) return 0;
   SetActiveProfileId(id);
   LoadProfile();
+  SaveProfile();
   RewriteKeyAssignments(0);
   return ApplySettings(0, 0, 1, screenWidth_, screenHeight_);
 }

@@ -150,6 +150,9 @@ class CTessaroUSBDevice : public IDeviceDriver {
   virtual void NotifyProfileChanged() {}
   // The profile back to the default document.
   virtual void ReloadProfile() {}
+  // After a profile was loaded: key assignments of macros the catalogue no longer holds fall
+  // back to the key's default.
+  virtual void SaveProfile() {}
   virtual int LoadProfileIntoState() { return 0; }
   virtual void LoadCatalogues() {}
   virtual void SetProfileKindIndex(int index) { profileKindIndex_ = index; }

@@ -92,7 +92,7 @@ class CTessaroMouseDevice : public CTessaroUSBDevice, public IMacroDevice {
   // ---- profile document ----------------------------------------------------------------------
   int LoadProfileIntoState() override;
   // Drops assignments of macros the catalogue no longer holds and stores the key list.
-  void SaveProfile();
+  void SaveProfile() override;
   void ReloadProfile() override;
   void LoadCatalogues() override;
   void PrepareProfileFiles();

@@ -45,6 +45,23 @@ void CKeyboardPageUI::RegisterRoutes(CRouteTable& routes) {
     SelectRepeatDelay(static_cast<int>(i));
     saved(msg, i);
   });
+  // Colour groups of the per-key colour effect: the chosen group is stored and written with the
+  // settings block, then loaded onto the keys and sent; the two buttons fill the group.
+  routes.OnName(n::kItemSelect, "light_combo_custommodeSelect", [this](TNotifyUI& msg, long long) {
+    CTessaroKeyboardDevice* k = Keyboard();
+    if (k == nullptr) return;
+    const int group = static_cast<int>(msg.wParam);
+    const int width = Host().ScreenWidth(), height = Host().ScreenHeight();
+    k->Session().Submit([k, group, width, height] {
+      if (k->SelectCustomGroup(group) != 1) return;
+      k->ApplySettings(0, 0, 1, width, height);
+      k->LoadCustomGroup();
+    });
+  });
+  for (const bool on : {true, false})
+    routes.OnName(n::kClick, on ? "custom_bright_color_btn" : "custom_off_color_btn", [this, on](TNotifyUI&, long long) {
+      if (CTessaroKeyboardDevice* k = Keyboard()) k->Session().Submit([k, on] { k->FillCustomGroup(on); });
+    });
   // A rubber band over the drawing only marks buttons; nothing is written.
   routes.OnName(n::kClickSelectEnd, "keyboard_device_key_light", [](TNotifyUI&, long long) {});
 }

@@ -1,6 +1,7 @@
 #include "pages/keyboard/KeyboardPageUI.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "device/keyboard/KeyLightGroup.h"
 #include "device/keyboard/TessaroKeyboardDevice.h"
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
@@ -103,6 +105,10 @@ void CKeyboardPageUI::BuildPage() {
     if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   keySet_.Bind();
+  if (auto* groups = Child<QComboBox>("light_combo_custommodeSelect"); groups && groups->count() == 0) {
+    ui::CNotifyBridge::Mute mute(groups);
+    for (int g = 0; g < keyboard::kLightGroupCount; ++g) groups->addItem(QString::number(g + 1));
+  }
   built_ = true;
   // The page opens on the keyboard's system settings.
   OpenFunctionTab(4);
@@ -142,7 +148,17 @@ void CKeyboardPageUI::ShowCatalogues() {
 }
 
 void CKeyboardPageUI::ShowLighting() {
-  if (CTessaroKeyboardDevice* k = Keyboard()) ShowLightingControls(k->GetLightEffect());
+  CTessaroKeyboardDevice* k = Keyboard();
+  if (k == nullptr) return;
+  const LightInfo e = k->GetLightEffect();
+  ShowLightingControls(e);
+  // The colour groups belong to the per-key colour effect only.
+  if (auto* row = Child<QWidget>("lightcustom_layout"))
+    row->setVisible(e.mode == keyboard::CKeyboardLightEngine::kPerKeyColours);
+  if (auto* groups = Child<QComboBox>("light_combo_custommodeSelect")) {
+    ui::CNotifyBridge::Mute mute(groups);
+    groups->setCurrentIndex(e.customGroup < groups->count() ? e.customGroup : -1);
+  }
 }
 
 // ---- system settings ------------------------------------------------------------------------------
