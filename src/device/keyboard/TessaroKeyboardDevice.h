@@ -16,6 +16,7 @@
 
 #include "device/keyboard/KeyPositionMap.h"
 #include "device/keyboard/KeyboardLightEngine.h"
+#include "device/model/ShowGate.h"
 #include "device/keyboard/KeyboardSettingsBlock.h"
 #include "device/model/CompanionListeners.h"
 #include "device/model/TessaroUSBDevice.h"
@@ -98,9 +99,9 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   // The current code of a key position (kept in the profile's key list); ignored out of range.
   void SetKeyAssignment(int position, const AssignCode& code);
   // Style colour of the host-driven colour effect (red, green, blue).
-  void SetAudioStyle(const int32_t* values, size_t count);
+  void SetAudioStyle(const int32_t* values, size_t count) override;
   // A frame of audio levels for the music effect (the first 25 are used).
-  void OnAudioLevels(const int32_t* levels, size_t count) { engine_.OnAudioLevels(levels, count); }
+  bool OnAudioLevels(const int32_t* levels, size_t count) override { return engine_.OnAudioLevels(levels, count); }
 
   // ---- profile document --------------------------------------------------------------------
   int LoadProfileIntoState() override;
@@ -118,6 +119,9 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   void StartLightThread();
   void StopLightThread();
   bool LightThreadRunning() const { return lightThread_.Running(); }
+  void SetPreviewShown(bool shown) override;
+  // The light thread waits for the page to be shown again (nothing is streamed meanwhile).
+  bool LightThreadResting() const { return gate_.Resting(); }
   // Frames streamed so far, and a wait until `count` of them were (false when `limit` passed).
   uint64_t FramesStreamed() const;
   bool WaitForFrames(uint64_t count, std::chrono::milliseconds limit) const;
@@ -162,6 +166,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice {
   uint64_t framesStreamed_ = 0;
   keyboard::CKeyboardLightEngine engine_;
   CWorkerThread lightThread_;
+  // Shown state of the page's picture; the light thread rests on it while nothing shows it.
+  CShowGate gate_;
   CCompanionListeners companions_;
 };
 
