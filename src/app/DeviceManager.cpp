@@ -615,6 +615,21 @@ void CDeviceManager::SetLightControl(int state) {
     }
 }
 
+CTessaroUSBDevice* CDeviceManager::FirstKeyboard() const {
+  for (const auto& r : records_)
+    if (r->device && r->device->Family() == kKindKeyboard) return r->device.get();
+  return nullptr;
+}
+
+void CDeviceManager::OnAudioLevels(const int32_t* levels, size_t count) {
+  // The light engine takes the levels under its own lock; its thread shows them at its next step.
+  if (CTessaroUSBDevice* keyboard = FirstKeyboard()) keyboard->OnAudioLevels(levels, count);
+}
+
+void CDeviceManager::OnAudioStyle(const int32_t* values, size_t count) {
+  if (CTessaroUSBDevice* keyboard = FirstKeyboard()) keyboard->SetAudioStyle(values, count);
+}
+
 void CDeviceManager::SetWindowActive(bool active) {
   for (auto& r : records_)
     if (r->device) r->device->SetWindowActive(active);

@@ -54,6 +54,8 @@ class CDeviceManager : public IDeviceManager {
   int LinkedDeviceCount() const override;
   ILightTarget* SelectedLightTarget() override;
   void SetLightControl(int state) override;
+  void OnAudioLevels(const int32_t* levels, size_t count) override;
+  void OnAudioStyle(const int32_t* values, size_t count) override;
   void SetWindowActive(bool active) override;
   void SetWindowHidden(bool hidden) override;
   void RefreshTexts() override;
@@ -113,6 +115,8 @@ class CDeviceManager : public IDeviceManager {
   int VisibleCount() const;
   void CloseConnection(Record& record);
   std::unique_ptr<CTessaroUSBDevice> MakeDriver(int kind);
+  // The first keyboard in tab order, wired or through its receiver; null when there is none.
+  CTessaroUSBDevice* FirstKeyboard() const;
 
   DeviceManagerOptions options_;
   DeviceManagerHost host_;

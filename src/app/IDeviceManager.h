@@ -83,6 +83,9 @@ class IDeviceManager {
   virtual ILightTarget* SelectedLightTarget() = 0;
   // Light-control state (1 this program drives the lighting, 0 it leaves it) for every device.
   virtual void SetLightControl(int state) = 0;
+  // Music lighting: the reduced audio levels and the music style values go to the first keyboard.
+  virtual void OnAudioLevels(const int32_t* levels, size_t count) { (void)levels, (void)count; }
+  virtual void OnAudioStyle(const int32_t* values, size_t count) { (void)values, (void)count; }
   virtual void SetWindowActive(bool active) = 0;
   // The main window was shown (false) or hidden (true).
   virtual void SetWindowHidden(bool hidden) = 0;

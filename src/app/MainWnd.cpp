@@ -336,8 +336,17 @@ void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<
     devices_->OnSimCommand(std::string(data.begin(), data.end()));
     return;
   }
-  if (audio_.Accept(kind, data) == CAudioInbox::Result::Refused) {
-    DebugPrintf("data block of kind %u and %zu bytes refused", kind, data.size());
+  switch (audio_.Accept(kind, data)) {
+    case CAudioInbox::Result::Frame:
+      if (audioLevels_.OnFrame(audio_.Frame(), audio_.PreviousFrame()))
+        devices_->OnAudioLevels(audioLevels_.Block().data(), audioLevels_.Block().size());
+      break;
+    case CAudioInbox::Result::Style:
+      devices_->OnAudioStyle(audio_.Style().data(), audio_.Style().size());
+      break;
+    case CAudioInbox::Result::Refused:
+      DebugPrintf("data block of kind %u and %zu bytes refused", kind, data.size());
+      break;
   }
 }
 

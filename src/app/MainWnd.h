@@ -9,6 +9,7 @@
 #include "app/AudioCaptureProcess.h"
 #include "app/AuxWindows.h"
 #include "app/AudioInbox.h"
+#include "app/AudioLevels.h"
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
 #include "app/LightControl.h"
@@ -162,6 +163,7 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   CLightControl light_;
   CGameLighting game_;
   CAudioInbox audio_;
+  CAudioLevels audioLevels_;
   CAudioCaptureProcess audioCapture_;
   CLanguageSetting language_;
   // Notifications of the pages' controls become device operations here.

@@ -33,7 +33,7 @@ struct CImageDesc {
 // An empty or blank text gives an empty description.
 std::optional<CImageDesc> ParseImageDesc(std::string_view text);
 
-// Parses "l,t,r,b" (DuiLib-style right/bottom, exclusive) into a QRect.
+// Parses "l,t,r,b" (right and bottom exclusive) into a QRect.
 std::optional<QRect> ParseRectValue(std::string_view text);
 
 // Hexadecimal colour with an optional leading "#" (or "0x"). Up to six digits are an opaque

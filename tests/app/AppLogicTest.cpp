@@ -7,11 +7,14 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QThread>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "app/AudioInbox.h"
+#include "app/AudioLevels.h"
 #include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
 #include "app/GameLighting.h"
@@ -150,6 +153,22 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> values) {
     for (int b = 0; b < 4; ++b) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * b)));
   }
   return out;
+}
+
+TEST(AudioLevelsTest, BandDifferencesAddUpAsUnsignedWords) {
+  // The largest difference a frame can carry, four times in one band, wraps: 4 × 0xFFFFFFFF is
+  // 0xFFFFFFFC in 32 bits, and a quarter of that is the level.
+  CAudioLevels levels;
+  std::array<int32_t, 500> high{}, low{};
+  for (size_t i = 0; i < 4; ++i) high[i] = INT32_MAX, low[i] = INT32_MIN;
+  EXPECT_FALSE(levels.OnFrame(high, low));
+  EXPECT_EQ(levels.Levels()[0], 0x3FFFFFFFu);
+  EXPECT_EQ(levels.Levels()[1], 0u);
+  EXPECT_FALSE(levels.OnFrame(high, high));  // no change: a quarter of the history remains
+  EXPECT_EQ(levels.Levels()[0], 0x0FFFFFFFu);
+  EXPECT_TRUE(levels.OnFrame(high, high));
+  EXPECT_EQ(levels.Block()[0], 0x03FFFFFF);
+  EXPECT_EQ(levels.Block()[25], 0);
 }
 
 TEST(AudioInboxTest, BlocksOfTheWrongSizeLeaveTheBuffersAlone) {

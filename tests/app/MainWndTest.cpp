@@ -28,6 +28,8 @@ struct DeviceLog {
   std::atomic<int> uiHandoffs{0};
   std::vector<int> lightControl;
   std::vector<uint32_t> windowMessages;
+  std::vector<std::vector<int32_t>> audioBlocks;
+  std::vector<int32_t> audioStyle;
   int linked = 0;
   DeviceManagerHost host;  // what the window handed over
 };
@@ -53,6 +55,10 @@ class FakeDevices : public IDeviceManager {
   int LinkedDeviceCount() const override { return log_->linked; }
   ILightTarget* SelectedLightTarget() override { return light_; }
   void SetLightControl(int state) override { log_->lightControl.push_back(state); }
+  void OnAudioLevels(const int32_t* levels, size_t count) override {
+    log_->audioBlocks.emplace_back(levels, levels + count);
+  }
+  void OnAudioStyle(const int32_t* values, size_t count) override { log_->audioStyle.assign(values, values + count); }
   void SetWindowActive(bool) override {}
   void SetWindowHidden(bool) override {}
   void OnWindowMessage(uint32_t message, int64_t, int64_t) override { log_->windowMessages.push_back(message); }
@@ -203,6 +209,34 @@ TEST_F(MainWndTest, DataBlocksOfTheWrongSizeAreRefusedWithoutHarm) {
   EXPECT_TRUE(window->isEnabled());
 }
 
+TEST_F(MainWndTest, EveryThirdAudioFrameReachesTheKeyboardAsTwentyFiveLevels) {
+  Open();
+  // Band 0 is values 0-3 (value 4 takes no part), band 1 values 5-8.
+  std::vector<uint8_t> loud(2000, 0);
+  const auto put = [&](size_t i, int32_t v) {
+    for (int b = 0; b < 4; ++b) loud[i * 4 + b] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * b));
+  };
+  put(0, 100), put(1, 200), put(2, -50), put(4, 1000);
+  for (size_t i = 5; i < 9; ++i) put(i, 8);
+  const std::vector<uint8_t> silent(2000, 0);
+  ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 1, loud));    // band 0: 350 / 4 = 87; band 1: 8
+  ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 1, silent));  // (87 + 350) / 4 = 109; 10
+  EXPECT_TRUE(log.audioBlocks.empty());
+  ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 1, loud));    // (109 + 350) / 4 = 114; 10
+  ASSERT_EQ(log.audioBlocks.size(), 1u);
+  std::vector<int32_t> expected(500, 0);
+  expected[0] = 114, expected[1] = 10;
+  EXPECT_EQ(log.audioBlocks[0], expected);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 1, silent));
+  ASSERT_EQ(log.audioBlocks.size(), 2u);  // the sixth frame
+  EXPECT_EQ(log.audioBlocks[1][0], 7);  // (114 + 350) / 4 = 116, then two silent frames: 29, 7
+  EXPECT_EQ(log.audioBlocks[1][1], 0);  // (10 + 32) / 4 = 10, then 2, 0
+  // The style values go on as they came.
+  ASSERT_TRUE(peer->SendData("Tavrin ORLO", 0, 2, std::vector<uint8_t>{7, 0, 0, 0, 8, 0, 0, 0, 9, 0, 0, 0,
+                                                                       0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(log.audioStyle, (std::vector<int32_t>{7, 8, 9, 0, 0, 1}));
+}
+
 TEST_F(MainWndTest, SuspendIgnoresGameMessagesUntilResume) {
   Open();
   const auto& m = bus::Messages();
@@ -317,8 +351,7 @@ TEST_F(MainWndTest, StartsInTheStoredLanguage) {
 TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
   Open();
   WaitShown();
-  for (int i = 0; i < 300 && log.uiHandoffs < 2; ++i) QTest::qWait(10);
-  ASSERT_GE(log.uiHandoffs, 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return log.uiHandoffs >= 2; }, 5000));
   // No tray on this platform: the close button ends the program. The scan thread is likely
   // inside Send, waiting for this (busy) UI thread, when the stop comes.
   static_cast<QPushButton*>(window->FindControl("closebtn"))->click();

@@ -108,7 +108,9 @@ TEST_F(TypicalChangeTest, DraggingTheThirdSliderReachesDocumentAndMouse) {
   const std::string document = MouseFolder() + id + ".Json";
   ASSERT_EQ(mouse->GetProfileName(), document);
 
-  QTest::qWait(50);
+  // First contact's traffic is over before the log starts.
+  ASSERT_TRUE(mouse->Session().Drain(std::chrono::seconds(10)));
+  QCoreApplication::processEvents();
   mouseSim->ClearLog();
   slider->setSliderDown(true);
   slider->setSliderPosition(44);
@@ -161,7 +163,8 @@ TEST_F(TypicalChangeTest, FirstStartCreatesOneProfileAndTheNextStartLoadsItsChan
   ASSERT_NE(PageOf(mouse), nullptr);
   auto* slider = PageOf(mouse)->findChild<QSlider*>("DPI_slider_2");
   ASSERT_NE(slider, nullptr);
-  QTest::qWait(50);
+  ASSERT_TRUE(mouse->Session().Drain(std::chrono::seconds(10)));
+  QCoreApplication::processEvents();
   slider->setSliderDown(true);
   slider->setSliderPosition(44);
   slider->setSliderDown(false);

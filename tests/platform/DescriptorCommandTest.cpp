@@ -40,7 +40,7 @@ std::string Slurp(const std::string& path) {
 class DescriptorCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
+    binary_ = ORLO_TEST_BINARY_DIR "/../orloctl";
     if (!fs::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
     char tmpl[] = "/tmp/orlo-descriptor-XXXXXX";
     ASSERT_TRUE(mkdtemp(tmpl));

@@ -21,7 +21,7 @@ class ProfileListCommandTest : public test::TempDataHome {
  protected:
   void SetUp() override {
     TempDataHome::SetUp();
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
+    binary_ = ORLO_TEST_BINARY_DIR "/../orloctl";
     if (!fs::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
   }
 

@@ -39,6 +39,6 @@ class ProfileTestDir : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-inline std::string SourceFile(const std::string& relative) { return std::string(ORLO_SOURCE_DIR) + "/" + relative; }
+inline std::string SourceFile(const std::string& relative) { return ORLO_SOURCE_DIR "/" + relative; }
 
 }  // namespace orlo::test

@@ -24,7 +24,7 @@ class CtlRunner : public ::testing::Test {
   // `simulate`: the --simulate list every run uses.
   void Prepare(const std::string& simulate) {
     simulate_ = simulate;
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
+    binary_ = ORLO_TEST_BINARY_DIR "/../orloctl";
     if (!std::filesystem::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
     static int counter = 0;
     root_ = (std::filesystem::temp_directory_path() /

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "TestSupport.h"
@@ -251,31 +252,42 @@ TEST_F(NotifyTest, ControlsAddedLaterAreAttachedAndOtherListenersSeeNotification
 
 TEST_F(NotifyTest, TimersRepeatWithTheirIdUntilKilled) {
   auto* button = Find<QPushButton>("ok_btn");
+  auto* label = Find<QLabel>("str_test");
+  // A timer that must stay silent is checked against one that runs beside it with the same
+  // period: once that one has fired twice, the silent one had its chances.
+  const auto firedTwice = [&](const std::string& sender) {
+    return QTest::qWaitFor([&] {
+      const auto senders = window_->SendersOf("timer");
+      return std::count(senders.begin(), senders.end(), sender) >= 2;
+    }, 5000);
+  };
   window_->SetTimer(button, 1011, 10);
-  QTest::qWait(80);
+  ASSERT_TRUE(firedTwice("ok_btn"));
   const auto fired = window_->OfType("timer");
-  ASSERT_GE(fired.size(), 2u);
   EXPECT_EQ(fired[0].sSenderName, "ok_btn");
   EXPECT_EQ(fired[0].wParam, 1011);
 
   window_->KillTimer(button, 1011);
-  window_->received.clear();
-  QTest::qWait(40);
-  EXPECT_TRUE(window_->OfType("timer").empty());
   EXPECT_FALSE(CTimerService::Instance().IsArmed(button, 1011));
+  window_->received.clear();
+  window_->SetTimer(label, 7, 10);
+  ASSERT_TRUE(firedTwice("str_test"));
+  window_->KillTimer(label, 7);
+  for (const auto& name : window_->SendersOf("timer")) EXPECT_EQ(name, "str_test");
 
   // Ids are per control: killing one keeps the other; a destroyed control takes its timers.
-  auto* label = Find<QLabel>("str_test");
+  window_->received.clear();
   window_->SetTimer(button, 1, 10);
   window_->SetTimer(label, 1, 10);
   window_->KillTimer(label, 1);
-  QTest::qWait(40);
-  EXPECT_EQ(window_->SendersOf("timer").front(), "ok_btn");
+  ASSERT_TRUE(firedTwice("ok_btn"));
   for (const auto& name : window_->SendersOf("timer")) EXPECT_EQ(name, "ok_btn");
   delete button;
   window_->received.clear();
-  QTest::qWait(40);
-  EXPECT_TRUE(window_->OfType("timer").empty());
+  window_->SetTimer(label, 2, 10);
+  ASSERT_TRUE(firedTwice("str_test"));
+  window_->KillTimer(label, 2);
+  for (const auto& name : window_->SendersOf("timer")) EXPECT_EQ(name, "str_test");
 }
 
 TEST_F(NotifyTest, ControlHandlingItsOwnTimerKeepsItFromTheWindow) {
@@ -291,7 +303,10 @@ TEST_F(NotifyTest, ControlHandlingItsOwnTimerKeepsItFromTheWindow) {
   ticker->setObjectName("ticker");
   window_->SetTimer(ticker, 1, 10);
   window_->SetTimer(ticker, 2, 10);
-  QTest::qWait(50);
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return std::count(ticker->ids.begin(), ticker->ids.end(), 1) >= 2 &&
+           window_->OfType("timer").size() >= 2;
+  }, 5000));
   window_->KillTimer(ticker);
   EXPECT_NE(std::find(ticker->ids.begin(), ticker->ids.end(), 1), ticker->ids.end());
   for (const auto& m : window_->OfType("timer")) EXPECT_EQ(m.wParam, 2);

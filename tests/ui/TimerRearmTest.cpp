@@ -11,6 +11,25 @@
 namespace orlo::ui {
 namespace {
 
+// Counts its expiries and keeps firing: run beside a timer that must have stopped, with the
+// same period, it proves that enough time passed for that one to have fired.
+struct Sentinel : QWidget, ITimerHandlerUI {
+  bool OnControlTimer(int) override {
+    ++fired;
+    return true;
+  }
+  int fired = 0;
+};
+
+// Waits until a sentinel with the given period has fired twice.
+bool TwoPeriodsPassed(int periodMs) {
+  Sentinel sentinel;
+  CTimerService::Instance().SetTimer(&sentinel, 1, periodMs);
+  const bool passed = QTest::qWaitFor([&] { return sentinel.fired >= 2; }, 5000);
+  CTimerService::Instance().KillTimers(&sentinel);
+  return passed;
+}
+
 // Kills its timer on expiry and arms it again while `rearm` is set.
 struct FireOnce : QWidget, ITimerHandlerUI {
   bool OnControlTimer(int id) override {
@@ -33,7 +52,7 @@ TEST(TimerRearmTest, KilledAndArmedAgainInsideItsOwnExpiryKeepsFiring) {
   control->rearm = false;
   EXPECT_TRUE(QTest::qWaitFor([&] { return !timers.IsArmed(control.get(), 1000); }, 2000));
   const int stoppedAt = control->fired;
-  QTest::qWait(30);
+  ASSERT_TRUE(TwoPeriodsPassed(5));
   EXPECT_EQ(control->fired, stoppedAt);
 
   // A killed id can be armed again from outside.
@@ -47,7 +66,7 @@ TEST(TimerRearmTest, KilledAndArmedAgainInsideItsOwnExpiryKeepsFiring) {
   EXPECT_FALSE(timers.IsArmed(control.get(), 1000));
   EXPECT_FALSE(timers.IsArmed(control.get(), 1001));
   const int killedAt = control->fired;
-  QTest::qWait(30);
+  ASSERT_TRUE(TwoPeriodsPassed(5));
   EXPECT_EQ(control->fired, killedAt);
   timers.SetTimer(control.get(), 1001, 5);
   QWidget* gone = control.get();

@@ -20,7 +20,7 @@ class UpdateCommandTest : public test::UpdateTestHome {
  protected:
   void SetUp() override {
     UpdateTestHome::SetUp();
-    binary_ = std::string(ORLO_TEST_BINARY_DIR) + "/../orloctl";
+    binary_ = ORLO_TEST_BINARY_DIR "/../orloctl";
     if (!std::filesystem::exists(binary_)) GTEST_SKIP() << "orloctl is not built";
   }
 

@@ -90,6 +90,7 @@ void CTessaroKeyboardDevice::ReloadProfile() {
 void CTessaroKeyboardDevice::TakeEffect(const LightInfo& effect) {
   preview_->SetEffect(effect);
   engine_.SetEffect(effect);
+  gate_.Wake();
   // The per-key colour effect shows the selected group as the profile stores it.
   if (effect.mode == keyboard::CKeyboardLightEngine::kPerKeyColours) LoadGroupIntoLeds();
 }
@@ -535,6 +536,7 @@ void CTessaroKeyboardDevice::ApplyProfile() {
 
 void CTessaroKeyboardDevice::SetLightControl(int state) {
   lightControl_ = state ? 1 : 0;
+  gate_.Wake();
   // Only a wired keyboard takes the host's lighting.
   if (state && link().IsOpen() && !link().ReceiverMode()) link().ClaimLightControl();
 }
@@ -565,7 +567,12 @@ void CTessaroKeyboardDevice::StartLightThread() {
   lightThread_.Start([this](const CStopEvent& stop) { LightLoop(stop); });
 }
 
-void CTessaroKeyboardDevice::StopLightThread() { lightThread_.Stop(); }
+void CTessaroKeyboardDevice::StopLightThread() {
+  // A thread resting while hidden wakes on the notice and sees the stop event.
+  lightThread_.Stop([this] { gate_.Wake(); });
+}
+
+void CTessaroKeyboardDevice::SetPreviewShown(bool shown) { gate_.SetShown(shown); }
 
 void CTessaroKeyboardDevice::LightLoop(const CStopEvent& stop) {
   uint64_t lastFrame = 0;
@@ -576,6 +583,14 @@ void CTessaroKeyboardDevice::LightLoop(const CStopEvent& stop) {
       continue;
     }
     if (l.LightSyncActive()) continue;
+    // Nothing shows the effect and nothing is streamed: rest until the page shows it again
+    // (the host-driven effects exist only as streamed frames, so they never rest).
+    const bool streams = IsHostDriven(engine_.Effect().mode) && lightControl_ && !l.ReceiverMode();
+    // A new effect or light-control state wakes the rest: it may be one to stream.
+    if (!gate_.Shown() && !streams) {
+      gate_.Rest(stop);
+      continue;
+    }
     const uint64_t now = NowMs();
     if (engine_.Pass(now))
       if (auto* o = observer_.load()) o->OnLedsChanged();

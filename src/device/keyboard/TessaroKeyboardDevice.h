@@ -16,6 +16,7 @@
 
 #include "device/keyboard/KeyPositionMap.h"
 #include "device/keyboard/KeyboardLightEngine.h"
+#include "device/model/ShowGate.h"
 #include "device/keyboard/KeyboardSettingsBlock.h"
 #include "device/model/CompanionListeners.h"
 #include "device/model/MacroDevice.h"
@@ -121,9 +122,9 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   void SetKeyAssignment(int position, const AssignCode& code) override;
   std::optional<KeyAssign> KeyAssignmentOf(int position) const override;
   // Style colour of the host-driven colour effect (red, green, blue).
-  void SetAudioStyle(const int32_t* values, size_t count);
+  void SetAudioStyle(const int32_t* values, size_t count) override;
   // A frame of audio levels for the music effect (the first 25 are used).
-  void OnAudioLevels(const int32_t* levels, size_t count) { engine_.OnAudioLevels(levels, count); }
+  bool OnAudioLevels(const int32_t* levels, size_t count) override { return engine_.OnAudioLevels(levels, count); }
 
   // ---- profile document --------------------------------------------------------------------
   int LoadProfileIntoState() override;
@@ -145,6 +146,9 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   void StartLightThread();
   void StopLightThread();
   bool LightThreadRunning() const { return lightThread_.Running(); }
+  void SetPreviewShown(bool shown) override;
+  // The light thread waits for the page to be shown again (nothing is streamed meanwhile).
+  bool LightThreadResting() const { return gate_.Resting(); }
   // Frames streamed so far, and a wait until `count` of them were (false when `limit` passed).
   uint64_t FramesStreamed() const;
   bool WaitForFrames(uint64_t count, std::chrono::milliseconds limit) const;
@@ -193,6 +197,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   uint64_t framesStreamed_ = 0;
   keyboard::CKeyboardLightEngine engine_;
   CWorkerThread lightThread_;
+  // Shown state of the page's picture; the light thread rests on it while nothing shows it.
+  CShowGate gate_;
   CCompanionListeners companions_;
 };
 

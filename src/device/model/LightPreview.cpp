@@ -219,27 +219,10 @@ void CLightPreview::Start(CCustomEffectPlayer* player, const char* exitTrace) {
 
 void CLightPreview::Stop() {
   // The stop event is set before this runs: a thread asleep while hidden wakes and sees it.
-  thread_.Stop([this] {
-    std::lock_guard lock(showLock_);
-    showChanged_.notify_all();
-  });
+  thread_.Stop([this] { gate_.Wake(); });
 }
 
-void CLightPreview::SetShown(bool shown) {
-  {
-    std::lock_guard lock(showLock_);
-    shown_ = shown;
-  }
-  showChanged_.notify_all();
-}
-
-bool CLightPreview::WaitWhileHidden(const CStopEvent& stop) {
-  std::unique_lock lock(showLock_);
-  paused_ = true;
-  showChanged_.wait(lock, [&] { return shown_.load() || stop.IsSet(); });
-  paused_ = false;
-  return stop.IsSet();
-}
+void CLightPreview::SetShown(bool shown) { gate_.SetShown(shown); }
 
 void CLightPreview::Loop(const CStopEvent& stop, CCustomEffectPlayer* player, const char* exitTrace) {
   using std::chrono::milliseconds;
@@ -250,8 +233,8 @@ void CLightPreview::Loop(const CStopEvent& stop, CCustomEffectPlayer* player, co
   };
   auto lastStep = Clock::now();
   while (!stop.IsSet()) {
-    if (!shown_ && !FeedsDevice()) {
-      if (WaitWhileHidden(stop)) break;
+    if (!gate_.Shown() && !FeedsDevice()) {
+      if (gate_.Rest(stop)) break;
       // Shown again: the effect goes on from its phase, without catching up on missed steps.
       lastStep = Clock::now();
     }

@@ -19,6 +19,7 @@
 #include "device/model/CustomEffectPlayer.h"
 #include "device/model/LedState.h"
 #include "device/model/PreviewTables.h"
+#include "device/model/ShowGate.h"
 #include "device/model/WorkerThread.h"
 #include "profile/LightData.h"
 
@@ -104,11 +105,11 @@ class CLightPreview {
   // light thread of a preview that only feeds the picture steps nothing and sleeps without a
   // wake-up until it is shown again or stopped; shown again, it goes on from where it was.
   void SetShown(bool shown);
-  bool Shown() const { return shown_.load(); }
+  bool Shown() const { return gate_.Shown(); }
   // A preview whose frames the host sends to the device's lights never pauses.
   virtual bool FeedsDevice() const { return false; }
   // The light thread sleeps because nothing shows the preview.
-  bool Paused() const { return paused_.load(); }
+  bool Paused() const { return gate_.Resting(); }
 
   // ---- the light thread -------------------------------------------------------------------
   // player: the custom effect player for modes without a step (may be null).
@@ -132,8 +133,6 @@ class CLightPreview {
 
  private:
   void Loop(const CStopEvent& stop, CCustomEffectPlayer* player, const char* exitTrace);
-  // Sleeps while nothing shows the preview; true when the thread is to stop.
-  bool WaitWhileHidden(const CStopEvent& stop);
 
   Hooks hooks_;
   mutable std::mutex effectLock_;
@@ -146,11 +145,7 @@ class CLightPreview {
   CustomEffectSteps customSteps_;
   CWorkerThread thread_;
   std::atomic<uint64_t> passes_{0};
-  // Shown or not: written under showLock_ so that a sleeping thread cannot miss the change.
-  std::atomic<bool> shown_{true};
-  std::atomic<bool> paused_{false};
-  std::mutex showLock_;
-  std::condition_variable showChanged_;
+  CShowGate gate_;
   // Blink timing of StepBlink / StepColourBlink (light thread only).
   std::chrono::steady_clock::time_point lastBlinkToggle_{};
   bool blinkOn_ = false;

@@ -111,6 +111,10 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // The window's light-control state (1: the host drives the device lighting, 0: it leaves it
   // to others). Runs on the session's worker.
   virtual void SetLightControl(int /*state*/) {}
+  // Music lighting: a block of audio levels (the first 25 are used) and the music window's style
+  // values. Only a device with a music effect takes them; false: not taken.
+  virtual bool OnAudioLevels(const int32_t* /*levels*/, size_t /*count*/) { return false; }
+  virtual void SetAudioStyle(const int32_t* /*values*/, size_t /*count*/) {}
   // Writes the model's key assignments (block 0: the active table).
   virtual int RewriteKeyAssignments(int /*block*/) { return 0; }
   // ---- key assignments (the mouse and the keyboard; other kinds have none) ----------------------
@@ -190,6 +194,9 @@ class CTessaroUSBDevice : public IDeviceDriver {
 
   // ---- lighting preview ---------------------------------------------------------------------
   CLightPreview& Preview() { return *preview_; }
+  // Whether a page shows the device's picture: an animation nothing shows rests until shown again
+  // (effects the host streams to the device go on). UI thread.
+  virtual void SetPreviewShown(bool shown) { preview_->SetShown(shown); }
   const CLightPreview& Preview() const { return *preview_; }
   CLedState& ledState() { return preview_->Leds(); }
   const CLedState& ledState() const { return preview_->Leds(); }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QSlider>
@@ -46,6 +47,8 @@ void CDevicePageUI::Attach(CTessaroUSBDevice* device) {
   device_ = device;
   if (device_ == nullptr) return;
   device_->SetObserver(this);
+  // A page made but not shown (another device's tab is selected) shows nothing yet.
+  device_->SetPreviewShown(IsOnScreen());
   // The page's one-shot timer gathers a burst of changes into one commit.
   auto* timer = findChild<QTimer*>(QStringLiteral("commit_debounce"));
   if (timer == nullptr) {
@@ -144,8 +147,34 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
 
 void CDevicePageUI::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  if (QWidget* top = window(); top != this) top->installEventFilter(this);
+  if (device_ != nullptr) device_->SetPreviewShown(IsOnScreen());
   ledsStale_ = true;
   PaintLeds();
+}
+
+void CDevicePageUI::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (device_ != nullptr && !isVisible()) device_->SetPreviewShown(false);
+}
+
+bool CDevicePageUI::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && watched == window() && isVisible()) {
+    // Minimised, the picture shows nothing; restored, it shows the current state at once.
+    const bool onScreen = IsOnScreen();
+    if (device_ != nullptr) device_->SetPreviewShown(onScreen);
+    if (onScreen) {
+      ledsStale_ = true;
+      PaintLeds();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool CDevicePageUI::IsOnScreen() const {
+  if (!isVisible()) return false;
+  const QWidget* top = window();
+  return top == nullptr || !top->isMinimized();
 }
 
 void CDevicePageUI::OpenFunctionTab(int n) {
@@ -157,8 +186,7 @@ void CDevicePageUI::OpenFunctionTab(int n) {
 }
 
 bool CDevicePageUI::LedPaintDue() {
-  const QWidget* top = window();
-  if (!isVisible() || (top != nullptr && top->isMinimized())) {
+  if (!IsOnScreen()) {
     // Nothing on screen to update; showing the page or restoring the window paints then.
     ledsStale_ = true;
     return false;

@@ -119,8 +119,15 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   static void RegisterPageControls();
 
  protected:
-  // Showing the page paints the LED state at once: it moved on while the page was away.
+  // Showing the page paints the LED state at once: it moved on while the page was away. Showing,
+  // hiding (behind another page, with the window in the tray) and minimising the window tell the
+  // device whether its picture is on screen, so that an animation nothing shows rests.
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  // Watches the page's window for minimising and restoring.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Visible and its window not minimised: only then are the light buttons worth updating.
+  bool IsOnScreen() const;
   // Makes function tab n (1..8) the device's and shows its layouts.
   void OpenFunctionTab(int n);
   // Whether PaintLeds should paint now: the page is on screen (visible, its window not

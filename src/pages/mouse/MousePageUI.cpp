@@ -393,42 +393,16 @@ void CMousePageUI::PaintLedFrame() {
   PaintLeds();
 }
 
-void CMousePageUI::ShowPreview(bool shown) {
-  if (CTessaroMouseDevice* m = Mouse()) m->Preview().SetShown(shown);
-}
-
-bool CMousePageUI::IsOnScreen() const {
-  if (!isVisible()) return false;
-  const QWidget* top = window();
-  return top == nullptr || !top->isMinimized();
-}
-
-void CMousePageUI::hideEvent(QHideEvent* event) {
-  CDevicePageUI::hideEvent(event);
-  // Hidden with its window (the tray) or behind another device's page: nothing shows the LEDs.
-  if (!isVisible()) ShowPreview(false);
-}
-
 bool CMousePageUI::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::WindowStateChange && watched == window() && isVisible()) {
-    // Minimised, the picture shows nothing; restored, it shows the current state at once.
-    const bool onScreen = IsOnScreen();
-    ShowPreview(onScreen);
-    if (onScreen) {
-      ledsStale_ = true;
-      PaintLeds();
-    }
-  }
+  // Restored, the picture shows the current state at once (the base repaints).
+  if (event->type() == QEvent::WindowStateChange && watched == window() && IsOnScreen()) ledsStale_ = true;
   return CDevicePageUI::eventFilter(watched, event);
 }
 
 void CMousePageUI::showEvent(QShowEvent* event) {
-  CDevicePageUI::showEvent(event);
-  if (QWidget* top = window(); top != this) top->installEventFilter(this);
-  ShowPreview(true);
   // The LEDs moved on while the page was away.
   ledsStale_ = true;
-  PaintLeds();
+  CDevicePageUI::showEvent(event);
 }
 
 // ---- keys --------------------------------------------------------------------------------------

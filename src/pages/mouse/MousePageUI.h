@@ -110,8 +110,6 @@ class CMousePageUI : public CDevicePageUI {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  // Watches the page's window for minimising and restoring.
   bool eventFilter(QObject* watched, QEvent* event) override;
   void RegisterRoutes(CRouteTable& routes) override;
 
@@ -127,8 +125,6 @@ class CMousePageUI : public CDevicePageUI {
   void OnStageSelected(int stage, bool on);
   void OnStagePositionChanged(int stage, int position);
   void OnStageColourClicked(int stage);
-  // Visible and its window not minimised: only then are the light buttons worth updating.
-  bool IsOnScreen() const;
   std::chrono::steady_clock::time_point lastLedPaint_{};
   bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
   std::atomic<bool> ledPaintQueued_{false};
@@ -136,8 +132,6 @@ class CMousePageUI : public CDevicePageUI {
   // UI thread: paints now or arms ledFrame_ for the rest of the gap.
   void ScheduleLedPaint();
   void PaintLedFrame();
-  // Tells the light thread whether the picture is on screen, so that it rests while it is not.
-  void ShowPreview(bool shown);
 
   std::array<ui::CDeviceKeyButtonUI*, kKeyButtons> keys_{};
   std::array<ui::CDeviceKeyButtonUI*, kLights> lights_{};

@@ -129,6 +129,36 @@ TEST_F(KeyboardDeviceLightTest, UnpluggingWhileFramesGoOutHangsNothing) {
   keyboard_.reset();
 }
 
+TEST_F(KeyboardDeviceLightTest, AHiddenPictureRestsTheThreadUnlessItsFramesGoToTheKeyboard) {
+  const auto eventually = [](auto pred) {
+    for (const auto end = std::chrono::steady_clock::now() + 5s; !pred();)
+      if (std::chrono::steady_clock::now() > end) return false;
+    return true;
+  };
+  Connect(false);
+  keyboard_->OnFirstContact();
+  LightInfo e = keyboard_->GetLightEffect();
+  e.mode = 3, e.speed = 2;
+  keyboard_->SetLightEffect(e);
+  keyboard_->SetPreviewShown(false);
+  ASSERT_TRUE(eventually([&] { return keyboard_->LightThreadResting(); }));
+  // A host-driven effect exists only as streamed frames: it wakes the thread, page or not.
+  const uint64_t before = keyboard_->FramesStreamed();
+  ShowStyleColour();
+  ASSERT_TRUE(keyboard_->WaitForFrames(before + 3, 3s));
+  EXPECT_FALSE(keyboard_->LightThreadResting());
+  // Back to an effect the keyboard runs itself: rest again; shown, the steps go on.
+  keyboard_->SetLightEffect(e);
+  ASSERT_TRUE(eventually([&] { return keyboard_->LightThreadResting(); }));
+  keyboard_->SetPreviewShown(true);
+  ASSERT_TRUE(eventually([&] { return !keyboard_->LightThreadResting(); }));
+  // Stopping a resting thread ends it at once.
+  keyboard_->SetPreviewShown(false);
+  ASSERT_TRUE(eventually([&] { return keyboard_->LightThreadResting(); }));
+  keyboard_->StopLightThread();
+  EXPECT_FALSE(keyboard_->LightThreadRunning());
+}
+
 TEST_F(KeyboardDeviceLightTest, StoppingEndsTheLightThreadAndFirstContactRestartsIt) {
   Connect(false);
   keyboard_->OnFirstContact();

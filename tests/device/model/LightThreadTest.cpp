@@ -189,9 +189,9 @@ TEST_F(LightThreadTest, CustomEffectFromTheProfilePlaysOnTheLeds) {
   }
   mouse.link().SetOpen(true);
   mouse.StartLightThread();
-  std::this_thread::sleep_for(milliseconds(60));
+  // The player has shown its one step once the last LED carries it.
+  EXPECT_TRUE(Eventually([&] { return mouse.ledState().Get(14) == LedValue{7, 0, 9, 255}; }));
   mouse.StopLightThread();
-  EXPECT_EQ(mouse.ledState().Get(14), (LedValue{7, 0, 9, 255}));
 }
 
 }  // namespace

@@ -82,11 +82,16 @@ TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
 
 TEST_F(MousePageIdleTest, LightThreadNoticesPaintThePictureOneFrameAtATime) {
   OpenOnScreenStill();
+  // The light thread may have lit the picture before it stopped: start from a dark one.
+  mouse_->ledState().Fill({0, 0, 0}, 0);
+  page_->OnLedsChanged();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->LedPaintPending(); }, 5000));
+  ASSERT_EQ(LitButtons(), 0);
   mouse_->ledState().Fill({255, 0, 0}, 4);
   // No timer asks for painting: the notice alone brings the picture up to date.
   page_->OnLedsChanged();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return LitButtons() == CMousePageUI::kLights; }, 5000));
-  EXPECT_FALSE(page_->LedPaintPending());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->LedPaintPending(); }, 5000));
+  EXPECT_EQ(LitButtons(), CMousePageUI::kLights);
 
   // A burst of notices right after a frame is one request, painted when the frame gap is over,
   // with the state of that moment.
