@@ -275,6 +275,8 @@ int CDeviceManager::CreateDevice(int slot) {
   Record* raw = record.get();
   tab->SetSelectedSink([this, raw] { OnTabSelected(IndexOf(raw)); });
 
+  // A device that arrives after the window set the light-control state starts with it.
+  if (lightControl_) device->SetLightControl(*lightControl_);
   record->device = std::move(device);
   records_.push_back(std::move(record));
   return 1;
@@ -607,6 +609,7 @@ void CDeviceManager::SelectNextTab() {
 // ---- window state --------------------------------------------------------------------------------
 
 void CDeviceManager::SetLightControl(int state) {
+  lightControl_ = state;
   // Each device takes the state on its own worker: a claim is an exchange with the device.
   for (auto& r : records_)
     if (r->device) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,6 +124,7 @@ class CDeviceManager : public IDeviceManager {
   CSlotScanner scanner_;
   std::vector<std::unique_ptr<Record>> records_;  // in tab order
   bool windowHidden_ = false;
+  std::optional<int> lightControl_;  // the window's light-control state, once it set one
   int selectedTab_ = -1;
   int selectedIconKind_ = 0;
   int selectedIconVariant_ = 0;

@@ -483,6 +483,22 @@ TEST_F(DeviceManagerTest, TheLightControlStateReachesEveryDeviceOnItsWorker) {
   EXPECT_EQ(claims(), 1u);  // the wired keyboard is claimed for the host's lighting
 }
 
+TEST_F(DeviceManagerTest, ADeviceArrivingAfterTheStateWasSetStartsWithIt) {
+  keyboardDriver = true;
+  Start("mouse,keyboard");
+  sim->Unplug("keyboard");
+  Scan();
+  manager->SetLightControl(0);
+  Settle();
+  ASSERT_TRUE(sim->Plug("keyboard"));
+  Scan();
+  CTessaroKeyboardDevice* keyboard = nullptr;
+  for (int i = 0; i < manager->TabCount(); ++i)
+    if (auto* k = dynamic_cast<CTessaroKeyboardDevice*>(manager->DeviceOfTab(i))) keyboard = k;
+  ASSERT_NE(keyboard, nullptr);
+  EXPECT_EQ(keyboard->LightControl(), 0);  // a fresh driver would say 1
+}
+
 TEST_F(DeviceManagerTest, GameLightingTargetsTheSelectedDeviceOnly) {
   Start("mouse");
   EXPECT_EQ(manager->SelectedLightTarget(), nullptr);  // no tab shown yet

@@ -1,5 +1,7 @@
 #include "device/model/LightStripDevice.h"
 
+#include <chrono>
+
 #include "platform/DebugLog.h"
 #include "profile/JsonFile.h"
 
@@ -115,16 +117,28 @@ int CLightStripDevice::LoadProfileIntoState() {
   auto lock = ModelLock();
   CBasicProfiledata& doc = Document();
   const LightInfo effect = doc.GetLightInfo();
-  if (preview_->Effect().mode != effect.mode) preview_->ClearKeyEffects();
-  preview_->SetEffect(effect);
+  TakePreviewEffect(effect);
   image_.TakeEffect(effect);
   {
     std::lock_guard listLock(lightListLock_);
     lightList_ = doc.GetLightList();
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    Strip().TakeLightList(lightList_,
+                          static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
   }
   doc.LoadLightConfig(doc.GetLightConfigPath());
   preview_->TakeCustomSteps(doc.GetCustomLightEffect());
   return 1;
+}
+
+CStripLightPreview& CLightStripDevice::Strip() {
+  // The constructor gives every strip device a strip preview.
+  return static_cast<CStripLightPreview&>(*preview_);
+}
+
+void CLightStripDevice::TakePreviewEffect(const LightInfo& effect) {
+  if (preview_->Effect().mode != effect.mode) Strip().RestartChase();
+  preview_->SetEffect(effect);
 }
 
 void CLightStripDevice::LoadCatalogues() {
@@ -137,8 +151,7 @@ void CLightStripDevice::LoadCatalogues() {
 
 void CLightStripDevice::SetLightEffect(const LightInfo& effect) {
   auto lock = ModelLock();
-  if (preview_->Effect().mode != effect.mode) preview_->ClearKeyEffects();
-  preview_->SetEffect(effect);
+  TakePreviewEffect(effect);
   image_.TakeEffect(effect);
   Document().SetLightInfo(effect);
 }

@@ -62,6 +62,7 @@ class CLightStripDevice : public CTessaroUSBDevice {
   void StartLightThread();
   void StopLightThread() { preview_->Stop(); }
   bool LightThreadRunning() const { return preview_->Running(); }
+  CStripLightPreview& Strip();
 
  protected:
   virtual CBasicProfiledata& Document() = 0;
@@ -69,6 +70,8 @@ class CLightStripDevice : public CTessaroUSBDevice {
   virtual void LoadDeviceState() {}
   // Loads the default document into the profile (model lock held).
   virtual void ResetDocument() { Document().LoadSection(DefaultDocumentPath()); }
+  // The preview animates an effect; a new mode starts its chase afresh. Model lock held.
+  void TakePreviewEffect(const LightInfo& effect);
   // Ends the worker, the light thread and the listener: a driver's destructor runs it first.
   void StopStrip();
 

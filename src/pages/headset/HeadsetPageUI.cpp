@@ -30,7 +30,8 @@ void CHeadsetPageUI::ShowVoice() {
   auto slider = [this](const QString& name) { return findChild<QSlider*>(name); };
   const bool chip = h->ChipAvailable();
   if (auto* label = findChild<QLabel*>(QStringLiteral("chip_state_label"))) {
-    label->setText(chip ? QString() : QString::fromStdString(ui::TextOf("headset_chip_unavailable_text") + " " + h->ChipUnavailableReason()));
+    label->setText(chip ? QString()
+                       : QString::fromStdString(ui::TextOf("headset_chip_unavailable_text") + h->ChipUnavailableReason()));
     label->setVisible(!chip);
   }
   for (const char* row : {"mic_row", "monitor_row", "eq_preset_row", "eq_band_row", "custom_eq_row", "magic_row"})

@@ -153,3 +153,54 @@ TEST_F(PadRig, OnlyTheResyncEventAsksForAReloadAndClosingEndsTheListener) {
 
 }  // namespace
 }  // namespace orlo
+
+namespace orlo {
+namespace {
+
+TEST_F(PadRig, ANewModeStartsTheChaseAfreshAndAColourChangeKeepsItGoing) {
+  Connect("mousepad", kKindMousePad);
+  LightInfo e = driver_->GetLightEffect();
+  e.mode = 7, e.brightness = 4, e.direction = 0, e.multiColor = 0;
+  driver_->SetLightEffect(e);
+  CLightPreview& preview = driver_->Preview();
+  auto step = [&] {
+    const auto plan = preview.PlanFor(7, e.speed);
+    (preview.*plan.step)();
+  };
+  for (int i = 0; i < 3; ++i) step();
+  EXPECT_EQ(preview.Leds().Get(1).brightness, 214);
+  EXPECT_EQ(preview.Ring(1), 1);
+  e.red = 1;  // same mode: the chase goes on where it was
+  driver_->SetLightEffect(e);
+  EXPECT_EQ(preview.Ring(1), 1);
+  EXPECT_EQ(preview.Intensity(1), 215);
+  e.mode = 6;  // another mode: cleared, first ring place lit
+  driver_->SetLightEffect(e);
+  EXPECT_EQ(preview.Ring(0), 1);
+  EXPECT_EQ(preview.Ring(1), 0);
+  EXPECT_EQ(preview.Intensity(1), 0);
+}
+
+
+TEST_F(PadRig, TheProfilesLightListDrawsItsLedsOverTheModesFrame) {
+  Connect("mousepad", kKindMousePad);
+  Json::Value doc;
+  Json::Reader().parse(R"({"Device": [{
+      "LightInfo": {"SelectItem": 3, "Light": 4, "Red": 10, "Green": 20, "Blue": 30},
+      "LightList": [{"LEDREGMode": 4}, {"LEDREGMode": 1, "LEDBrightness": 2, "red": 9, "green": 8, "blue": 7}]}]})",
+                       doc);
+  {
+    auto lock = driver_->ModelLock();
+    driver_->Profile().UseDocument(doc);
+    driver_->LoadProfileIntoState();
+  }
+  CLightPreview& preview = driver_->Preview();
+  const auto plan = preview.PlanFor(3, 0);
+  (preview.*plan.step)();
+  EXPECT_EQ(preview.Leds().Get(0), (LedValue{0, 0, 0, 0}));      // listed: off
+  EXPECT_EQ(preview.Leds().Get(1), (LedValue{9, 8, 7, 135}));    // listed: static, level 2
+  EXPECT_EQ(preview.Leds().Get(2), (LedValue{10, 20, 30, 255})); // not listed: the static mode
+}
+
+}  // namespace
+}  // namespace orlo

@@ -1,6 +1,7 @@
 // The mousepad and headset pages built from their layouts, driven through the router as in the
 // main window: the light buttons found, a lighting change written as the block, the voice
 // controls reaching the chip, and a headset without its chip showing why.
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,7 +129,12 @@ TEST_F(HeadsetPage, CustomEqualiserSavedFromTheSlidersAndADuplicateNameRefused) 
 }
 
 TEST_F(HeadsetPage, WithoutTheChipTheVoiceControlsAreDisabledWithTheReason) {
-  ui::CLanguageStore::GetInstance().LoadLanguage("lan_en.xml");
+  // The page's texts come from the language file: Chinese here, back to none afterwards.
+  auto& language = ui::CLanguageStore::GetInstance();
+  ASSERT_TRUE(language.LoadLanguage(ORLO_SOURCE_DIR "/skin/lang/lan_cn.xml"));
+  struct Restore {
+    ~Restore() { ui::CLanguageStore::GetInstance().LoadFromString("<language></language>"); }
+  } restore;
   OpenPage("headset", kKindHeadset, "XML\\DeviceXml\\ro6533device.xml", [](CTessaroRO6533Device& d) {
     d.SetChipSource([](const std::string&, uint16_t, uint16_t) {
       return std::pair<std::shared_ptr<audio::IAudioChip>, std::string>{nullptr, "no sound card with USB id 0000:0000"};
@@ -136,7 +142,9 @@ TEST_F(HeadsetPage, WithoutTheChipTheVoiceControlsAreDisabledWithTheReason) {
   });
   page_->ShowVoice();
   EXPECT_EQ(Find<QLabel>("chip_state_label")->text().toStdString(),
-            "Voice settings unavailable: no sound card with USB id 0000:0000");
+            "语音设置不可用：no sound card with USB id 0000:0000");
+  EXPECT_EQ(Find<QAbstractButton>("6533_MicIn_option")->text().toStdString(), "麦克风");
+  EXPECT_EQ(Find<QAbstractButton>("magic_enable_option")->text().toStdString(), "变声器");
   EXPECT_FALSE(Find<QWidget>("mic_row")->isEnabled());
   EXPECT_FALSE(Find<QWidget>("eq_band_row")->isEnabled());
   // A route still runs, but nothing reaches a chip and the profile keeps its level.
