@@ -93,7 +93,7 @@ class DeviceManagerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-    ui::CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR) + "/skin/");
+    ui::CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR "/skin/"));
     ui::CResourceManager::GetInstance().LoadResource("res.xml");
     CDevicePageUI::RegisterPageControls();
     pageFile = dir.filePath("page.xml").toStdString();

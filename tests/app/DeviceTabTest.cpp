@@ -22,7 +22,7 @@ namespace {
 class DeviceTabTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ui::CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR) + "/skin/");
+    ui::CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR "/skin/"));
     CDeviceManager::RegisterControls();
   }
   template <class T>

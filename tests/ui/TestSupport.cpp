@@ -8,7 +8,7 @@
 namespace orlo::ui::test {
 
 void UseSourceSkin() {
-  CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR) + "/skin/");
+  CResourceManager::GetInstance().SetResourcePath(std::string(ORLO_SOURCE_DIR "/skin/"));
   CLanguageStore::GetInstance().LoadLanguage("lan_en.xml");
 }
 
