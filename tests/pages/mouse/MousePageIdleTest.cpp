@@ -26,17 +26,13 @@ class MousePageIdleTest : public MousePageRig {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     mouse_->StopLightThread();
   }
-  bool AnyLedLit() const {
-    const CLedState& leds = mouse_->ledState();
-    for (int i = 0; i < leds.Size(); ++i)
-      if (LedValue::FromWord(leds.GetWord(i)).brightness != 0) return true;
-    return false;
-  }
 };
 
 TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
   OpenPage();
-  ASSERT_TRUE(WaitFor([&] { return AnyLedLit(); }));
+  // A page that was never shown shows nothing: its preview rests. The test lights the LEDs.
+  ASSERT_TRUE(WaitFor([&] { return mouse_->Preview().Paused(); }));
+  mouse_->ledState().Fill({255, 0, 0}, 4);
 
   // Never shown: the tab's LED timer asks for painting, the buttons stay as built.
   page_->PaintLeds();
