@@ -78,6 +78,9 @@ class IDeviceManager {
   virtual void ScanPass(IUiDispatcher& handoff, const CStopEvent& stop) = 0;
   // Body of the lighting-synchronisation thread; returns when stop is set.
   virtual void LightSyncThread(const CStopEvent& stop) { (void)stop; }
+  // "deng_same_mode": every connected device takes the effect of `from`, translated into its
+  // own mode numbering, and is marked synchronised.
+  virtual void SyncLighting(CTessaroUSBDevice* from) { (void)from; }
   virtual int LinkedDeviceCount() const = 0;
   // The device of the visible, selected tab, or null.
   virtual ILightTarget* SelectedLightTarget() = 0;

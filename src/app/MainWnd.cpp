@@ -200,6 +200,7 @@ void CMainWnd::WindowInit() {
   actions.caption = [this](IRouterHost::Caption which) { OnCaption(static_cast<int>(which)); };
   actions.dpi = [this] { return dpi_; };
   actions.profileSwitchTimer = [this] { ArmTimer(kTimerProfileSwitch, 400); };
+  actions.syncLighting = [this] { devices_->SyncLighting(devices_->SelectedDevice()); };
   routerHost_ = std::make_unique<CWindowRouterHost>(this, std::move(actions));
   routerHost_->SetScreenSize(screenWidth_, screenHeight_);
   router_ = std::make_unique<CRouter>(*routerHost_);

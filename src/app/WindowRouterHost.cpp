@@ -93,6 +93,14 @@ void CWindowRouterHost::SetRecordingLock(bool locked) {
   if (actions_.recordingLock) actions_.recordingLock(locked);
 }
 
+void CWindowRouterHost::SyncLighting() {
+  if (actions_.syncLighting) actions_.syncLighting();
+}
+
+void CWindowRouterHost::OpenMusicWindow() {
+  if (actions_.musicWindow) actions_.musicWindow();
+}
+
 void CWindowRouterHost::OnTabSelected(QWidget* sender) {
   if (actions_.tabSelected) actions_.tabSelected(sender);
 }

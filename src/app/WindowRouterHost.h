@@ -25,6 +25,9 @@ class CWindowRouterHost : public IRouterHost {
     // The window's profile-switch timer (1055) and the recording lock of the tab row.
     std::function<void()> profileSwitchTimer;
     std::function<void(bool)> recordingLock;
+    // Lighting synchronisation from the selected device; the music style window.
+    std::function<void()> syncLighting;
+    std::function<void()> musicWindow;
   };
 
   CWindowRouterHost(ui::CWindowUI* window, Actions actions);
@@ -47,6 +50,8 @@ class CWindowRouterHost : public IRouterHost {
   std::string AskSavePath(const std::string& filter) override;
   void StartProfileSwitchTimer() override;
   void SetRecordingLock(bool locked) override;
+  void SyncLighting() override;
+  void OpenMusicWindow() override;
   void OnTabSelected(QWidget* sender) override;
   void SelectNeighbourTab(bool next) override;
 

@@ -83,6 +83,8 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   virtual void ShowLighting() {}
   // The light modes and the macro catalogue were (re)loaded.
   virtual void ShowCatalogues() {}
+  // Lighting synchronisation is offered only while more than one device tab is shown.
+  virtual void SetSyncAllowed(bool /*allowed*/) {}
 
   // ---- profiles ------------------------------------------------------------------------------
   // Binds the page's profile control ("DeviceProfileItem") to the driver's profile list and

@@ -31,6 +31,11 @@ class IPageHost {
   // A macro recording started (true) or ended: the device tabs and the selected device's
   // profile control are locked meanwhile.
   virtual void SetRecordingLock(bool /*locked*/) {}
+  // The selected device's lighting page asked every connected device to show its effect
+  // together ("deng_same_mode").
+  virtual void SyncLighting() {}
+  // The keyboard's music lighting asked for the music style window ("music_setting_btn").
+  virtual void OpenMusicWindow() {}
 };
 
 }  // namespace orlo
