@@ -1,6 +1,7 @@
 #include "app/DeviceManager.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QStackedWidget>
 #include <QWidget>
@@ -72,6 +73,7 @@ CDeviceManager::CDeviceManager(DeviceManagerOptions options)
 
 CDeviceManager::~CDeviceManager() {
   for (auto& r : records_) {
+    lightSync_.Forget(r->device.get());
     // The driver's threads stop with it; the page and tab (owned by the window) must not reach it
     // afterwards.
     if (r->tab) {
@@ -502,6 +504,8 @@ void CDeviceManager::ShowTab(int index, bool visible, bool select) {
     if (auto* pages = qobject_cast<QStackedWidget*>(Find(kPageSwitchName))) pages->setCurrentIndex(0);
     if (noDevice) noDevice->show();
   }
+  for (auto& r : records_)
+    if (r->page) r->page->SetSyncAllowed(shown > 1);
   if (shown <= 1) {
     for (auto& r : records_)
       if (r->device) r->device->link().SetLightSyncActive(false);
@@ -616,6 +620,50 @@ void CDeviceManager::SetLightControl(int state) {
       CTessaroUSBDevice* device = r->device.get();
       device->Session().Submit([device, state] { device->SetLightControl(state); });
     }
+}
+
+// ---- lighting synchronisation --------------------------------------------------------------------
+
+void CDeviceManager::SyncLighting(CTessaroUSBDevice* from) {
+  if (from == nullptr) return;
+  const LightInfo source = from->GetLightEffect();
+  const std::optional<SyncEffect> effect = SyncEffectOf(from->Family(), source);
+  if (!effect) return;  // a mode the other devices have no counterpart of
+  std::vector<CLightSync::Member> members;
+  // Keyboards first, then mice, pads and headsets.
+  for (const int family : {kKindKeyboard, kKindMouse, kKindMousePad, kKindHeadset}) {
+    for (auto& r : records_) {
+      CTessaroUSBDevice* device = r->device.get();
+      if (device == nullptr || device->Family() != family || !device->link().IsOpen()) continue;
+      const std::optional<int> mode = SyncModeOf(family, effect->type);
+      if (!mode) continue;
+      device->link().SetLightSyncActive(true);
+      LightInfo own = source;
+      own.mode = static_cast<uint8_t>(*mode);
+      {
+        auto lock = device->ModelLock();
+        device->SetLightEffect(own);
+        device->LoadProfileIntoState();
+      }
+      if (r->page) r->page->ShowLighting();
+      device->RequestCommit();  // saves the profile and writes the settings on the device's worker
+      QPointer<CDeviceOptionUI> tab = r->tab;
+      if (tab) {
+        tab->ShowSynchro(true);
+        tab->SetSynchro(true);
+      }
+      // Once the device leaves, its tab loses the synchronised look (on the UI thread).
+      auto left = [tab] {
+        QMetaObject::invokeMethod(qApp, [tab] {
+          if (!tab) return;
+          tab->SetSynchro(false);
+          tab->ShowSynchro(false);
+        }, Qt::QueuedConnection);
+      };
+      members.push_back({device, std::move(left)});
+    }
+  }
+  lightSync_.Begin(*effect, std::move(members));
 }
 
 CTessaroUSBDevice* CDeviceManager::FirstKeyboard() const {

@@ -14,6 +14,7 @@
 #include "app/IDeviceManager.h"
 #include "app/SlotScanner.h"
 #include "device/link/Catalogue.h"
+#include "device/model/LightSync.h"
 #include "platform/hid/HidBackend.h"
 
 class QWidget;
@@ -67,6 +68,8 @@ class CDeviceManager : public IDeviceManager {
   bool OnSimCommand(const std::string& command) override;
   CTessaroUSBDevice* SelectedDevice() const override;
   void OnTabSelected(QWidget* sender) override;
+  void SyncLighting(CTessaroUSBDevice* from) override;
+  void LightSyncThread(const CStopEvent& stop) override { lightSync_.Run(stop); }
   void SelectNeighbourTab(bool next) override { next ? SelectNextTab() : SelectPreviousTab(); }
 
   // ---- slots and devices ---------------------------------------------------------------------
@@ -101,6 +104,7 @@ class CDeviceManager : public IDeviceManager {
   CDevicePageUI* PageOfTab(int index) const;
   int SelectedTab() const { return selectedTab_; }
   int SelectedIconKind() const { return selectedIconKind_; }
+  const CLightSync& LightSync() const { return lightSync_; }
 
  private:
   struct Record;
@@ -128,6 +132,7 @@ class CDeviceManager : public IDeviceManager {
   int selectedTab_ = -1;
   int selectedIconKind_ = 0;
   int selectedIconVariant_ = 0;
+  CLightSync lightSync_;
 };
 
 }  // namespace orlo

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/DeviceManager.h"
 #include "app/DeviceOptionUI.h"
@@ -514,6 +515,60 @@ TEST_F(DeviceManagerTest, GameLightingTargetsTheSelectedDeviceOnly) {
   sim->Unplug("mouse");
   Scan();
   EXPECT_EQ(manager->SelectedLightTarget(), nullptr);
+}
+
+// "deng_same_mode" from a flashing keyboard: the mouse flashes in its own numbering (4, which the
+// simulated mouse stores as code 4), both tabs show the synchronised look, the thread paints both
+// pictures with one word, and pulling the mouse out mid-synchronisation hangs nothing.
+TEST_F(DeviceManagerTest, SynchronisedLightingReachesEveryDeviceInItsOwnModeAndSurvivesAnUnplug) {
+  keyboardDriver = true;
+  Start("mouse,keyboard");
+  Scan();
+  CTessaroUSBDevice* keyboard = nullptr;
+  int keyboardTab = -1;
+  for (int i = 0; i < manager->TabCount(); ++i) {
+    manager->Tab(i)->OnControlTimer(CDeviceOptionUI::kTimerFirstContact);
+    Settle();
+    if (dynamic_cast<CTessaroKeyboardDevice*>(manager->DeviceOfTab(i))) keyboard = manager->DeviceOfTab(i), keyboardTab = i;
+  }
+  ASSERT_NE(keyboard, nullptr);
+  ASSERT_TRUE(MouseTab()->IsVisible() && manager->Tab(keyboardTab)->IsVisible());
+  keyboard->ChangeLighting([](LightInfo& e) {
+    e.mode = 23, e.brightness = 4, e.speed = 4, e.multiColor = 0, e.red = 10, e.green = 20, e.blue = 30;
+  });
+  // A mouse mode without a counterpart starts nothing.
+  Mouse()->ChangeLighting([](LightInfo& e) { e.mode = 7; });
+  manager->SyncLighting(Mouse());
+  EXPECT_FALSE(keyboard->link().LightSyncActive());
+
+  std::thread thread([this] { manager->LightSyncThread(stop); });
+  manager->SyncLighting(keyboard);
+  EXPECT_TRUE(keyboard->link().LightSyncActive());
+  EXPECT_TRUE(Mouse()->link().LightSyncActive());
+  EXPECT_EQ(Mouse()->GetLightEffect().mode, 4);
+  EXPECT_EQ(Mouse()->GetLightEffect().red, 10);
+  EXPECT_EQ(keyboard->GetLightEffect().mode, 23);
+  EXPECT_TRUE(MouseTab()->IsSynchro());
+  EXPECT_TRUE(manager->Tab(keyboardTab)->IsSynchro());
+  auto mouseSim = std::dynamic_pointer_cast<sim::SimMouse>(sim->Device("mouse"));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    Settle();
+    return mouseSim->SettingsBlock(0)[1] == 4;
+  }, 5000));
+  EXPECT_EQ(mouseSim->SettingsBlock(0)[6], 10);
+  // Flashing starts "on": both pictures show the colour at full brightness.
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return Mouse()->ledState().GetWord(0) == 0xFF1E140Au && keyboard->ledState().GetWord(0) == 0xFF1E140Au;
+  }, 5000));
+
+  sim->Unplug("mouse");
+  Scan();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !manager->LightSync().Active(Mouse()); }, 5000));
+  // One tab is left: synchronisation ends for the keyboard too, and its tab loses the look.
+  EXPECT_FALSE(keyboard->link().LightSyncActive());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !manager->Tab(keyboardTab)->IsSynchro(); }, 5000));
+  stop.Set();
+  thread.join();
 }
 
 // A receiver whose mouse never answers costs each exchange the receiver's full time-out. All of

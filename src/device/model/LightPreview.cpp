@@ -224,6 +224,11 @@ void CLightPreview::Stop() {
 
 void CLightPreview::SetShown(bool shown) { gate_.SetShown(shown); }
 
+void CLightPreview::PaintSynchronised(uint32_t word) {
+  for (int i = 0; i < leds_.Size(); ++i) leds_.SetWord(i, word);
+  if (hooks_.ledsChanged) hooks_.ledsChanged();
+}
+
 void CLightPreview::Loop(const CStopEvent& stop, CCustomEffectPlayer* player, const char* exitTrace) {
   using std::chrono::milliseconds;
   auto running = [this] { return !hooks_.running || hooks_.running(); };

@@ -78,6 +78,9 @@ class CLightPreview {
     return std::chrono::milliseconds(PlanFor(mode, speed).interval * kMsPerCount);
   }
 
+  // Lighting synchronisation drives the LEDs of a synchronised device: every LED shows `word`.
+  void PaintSynchronised(uint32_t word);
+
   // ---- key effects (ripples): intensity of key position 1..170 and the 23-entry ring -------
   uint8_t Intensity(int index) const;  // 0 outside 1..170
   void SetIntensity(int index, uint8_t value);
