@@ -1,9 +1,8 @@
 #include "app/WindowRouterHost.h"
 
-#include <QColor>
-#include <QColorDialog>
 #include <QFileDialog>
 
+#include "app/ColorSelectWnd.h"
 #include "app/DeviceOptionUI.h"
 #include "pages/common/DevicePageUI.h"
 #include "ui/LanguageStore.h"
@@ -63,9 +62,9 @@ std::string CWindowRouterHost::ChooseFile(bool save, const std::string& filter) 
 }
 
 bool CWindowRouterHost::PickColour(uint32_t& argb) {
-  const QColor chosen = QColorDialog::getColor(QColor::fromRgba(argb), window_);
-  if (!chosen.isValid()) return false;
-  argb = chosen.rgba() | 0xFF000000u;
+  const std::optional<uint32_t> chosen = CColorSelectWnd::Pick(window_, argb, CColourOptionFile());
+  if (!chosen) return false;
+  argb = *chosen;
   return true;
 }
 
