@@ -211,8 +211,14 @@ int CKeyboardLightEngine::IntervalOf(int mode, int speed) {
 bool CKeyboardLightEngine::Pass(uint64_t nowMs) {
   TakeInputs(nowMs);
   if (nowMs - lastTick_ > 1) {
-    lastTick_ = nowMs;
-    counted_ = std::min(counted_ + 1, kCountCap);
+    uint64_t counts = (nowMs - lastTick_) / 2;
+    if (lastTick_ == 0 || nowMs - lastTick_ > kResumeMs) {  // the first pass, or back from a rest
+      counts = 1;
+      lastTick_ = nowMs;
+    } else {
+      lastTick_ += 2 * counts;
+    }
+    counted_ = static_cast<int>(std::min<uint64_t>(counted_ + counts, kCountCap));
   }
   bool stepped = false;
   const int interval = IntervalOf(effect_.mode, effect_.speed);
@@ -225,6 +231,14 @@ bool CKeyboardLightEngine::Pass(uint64_t nowMs) {
   }
   perKey_.Run(leds_, nowMs);
   return stepped;
+}
+
+uint64_t CKeyboardLightEngine::NextPassDue(uint64_t nowMs) const {
+  const int interval = IntervalOf(effect_.mode, effect_.speed);
+  if (interval < 0 || perKey_.CountsPasses()) return nowMs + 1;
+  if (interval == 0) return UINT64_MAX;
+  const int remaining = std::max(interval - counted_, 1);
+  return std::max(lastTick_ + 2 * static_cast<uint64_t>(remaining), nowMs + 1);
 }
 
 void CKeyboardLightEngine::Step(uint64_t nowMs) {

@@ -63,11 +63,17 @@ class CKeyboardLightEngine {
   void SetCustomSteps(const std::vector<LEDEffectStep>& steps);
 
   // ---- light thread ---------------------------------------------------------------------------
-  // One pass at millisecond tick `nowMs`: the tick is counted when it moved by more than 1 ms
-  // since the last counted one; the effect's step runs once the count reaches the effect's
-  // interval for its speed (the custom effect plays on every pass); then the per-key effects.
-  // Returns true when a step ran.
+  // One pass at millisecond tick `nowMs`: the time since the last counted tick is counted, one
+  // count for every 2 ms (a tick counts once it moved by more than 1 ms); the effect's step runs
+  // once the count reaches the effect's interval for its speed (the custom effect plays on every
+  // pass); then the per-key effects. The first pass, and one after a gap of more than kResumeMs
+  // (the thread rested), counts once: the effect goes on from its phase without catching up. Returns true when a step ran.
   bool Pass(uint64_t nowMs);
+  // The tick at which the next pass has work: when the next step comes due, or the next
+  // millisecond while the custom effect or the light list needs every pass. An effect that steps
+  // on every pass (interval 0) has no step of its own to wait for: UINT64_MAX.
+  uint64_t NextPassDue(uint64_t nowMs) const;
+  static constexpr uint64_t kResumeMs = 100;
   // The effect's step, now, whatever the count (for callers that time steps themselves).
   void Step(uint64_t nowMs);
 

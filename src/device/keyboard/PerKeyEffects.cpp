@@ -19,6 +19,12 @@ void CPerKeyEffects::Restart(std::vector<LightInfo> list, uint64_t nowMs) {
   }
 }
 
+bool CPerKeyEffects::CountsPasses() const {
+  return std::any_of(list_.begin(), list_.end(), [](const LightInfo& e) {
+    return e.further[kLightListEntryFlag] != 0 && (e.mode == kEntryBreathing || e.mode == kEntryColourCycle);
+  });
+}
+
 void CPerKeyEffects::Run(CLedState& leds, uint64_t nowMs) {
   const int count = std::min<int>(static_cast<int>(list_.size()), leds.Size());
   auto colourOf = [](const LightInfo& e) { return Rgb{e.red, e.green, e.blue}; };

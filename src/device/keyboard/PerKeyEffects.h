@@ -21,6 +21,9 @@ class CPerKeyEffects {
   // One pass over all entries, in the order breathing, static, colour cycle, blink, off.
   void Run(CLedState& leds, uint64_t nowMs);
   size_t Size() const { return list_.size(); }
+  // Breathing and colour-cycle entries move on with every pass, so they need a pass every
+  // millisecond; the others keep time or stand still.
+  bool CountsPasses() const;
 
  private:
   struct LedRun {

@@ -576,13 +576,18 @@ void CTessaroKeyboardDevice::SetPreviewShown(bool shown) { gate_.SetShown(shown)
 
 void CTessaroKeyboardDevice::LightLoop(const CStopEvent& stop) {
   uint64_t lastFrame = 0;
-  while (!stop.WaitFor(std::chrono::milliseconds(1))) {
+  uint64_t wait = 1;  // ms until the next pass has work
+  while (!stop.WaitFor(std::chrono::milliseconds(wait))) {
+    wait = 1;
     CDeviceLink& l = link();
     if (!l.IsOpen()) {
       stop.WaitFor(std::chrono::milliseconds(100));
       continue;
     }
-    if (l.LightSyncActive()) continue;
+    if (l.LightSyncActive()) {
+      wait = kMaxPassGapMs;
+      continue;
+    }
     // Nothing shows the effect and nothing is streamed: rest until the page shows it again
     // (the host-driven effects exist only as streamed frames, so they never rest).
     const bool streams = IsHostDriven(engine_.Effect().mode) && lightControl_ && !l.ReceiverMode();
@@ -594,12 +599,22 @@ void CTessaroKeyboardDevice::LightLoop(const CStopEvent& stop) {
     const uint64_t now = NowMs();
     if (engine_.Pass(now))
       if (auto* o = observer_.load()) o->OnLedsChanged();
+    // Sleep until a step or a frame is due; at most kMaxPassGapMs, so that a new effect, style
+    // colour or light list is taken up soon after it was handed over.
+    uint64_t due = std::min(engine_.NextPassDue(now), now + kMaxPassGapMs);
     // The host-driven effects exist only as the frames streamed here: independent of the page,
     // so a hidden window keeps the keyboard lit.
-    if (!IsHostDriven(engine_.Effect().mode) || !lightControl_ || l.ReceiverMode()) continue;
-    if (now - lastFrame < kStreamPeriodMs) continue;
-    lastFrame = now;
-    if (StreamLightFrame() != 1) stop.WaitFor(std::chrono::milliseconds(kStreamRetryMs));
+    if (streams) {
+      if (now - lastFrame >= kStreamPeriodMs) {
+        lastFrame = now;
+        if (StreamLightFrame() != 1) {
+          stop.WaitFor(std::chrono::milliseconds(kStreamRetryMs));
+          continue;
+        }
+      }
+      due = std::min(due, lastFrame + kStreamPeriodMs);
+    }
+    wait = due > now ? due - now : 1;
   }
   DebugLine("KB灯光线程设定退出");
 }

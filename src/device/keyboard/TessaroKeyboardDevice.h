@@ -37,6 +37,8 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   // period), and waits this long after a frame the keyboard refused.
   static constexpr int kStreamPeriodMs = 10;
   static constexpr int kStreamRetryMs = 200;
+  // The light thread looks at its inputs at least this often.
+  static constexpr uint64_t kMaxPassGapMs = 20;
 
   explicit CTessaroKeyboardDevice(std::shared_ptr<hid::HidBackend> backend = hid::DefaultBackend());
   ~CTessaroKeyboardDevice() override;

@@ -158,6 +158,39 @@ TEST_F(LightEngineTest, RandomBreathingStartsEachColumnAtItsOwnPhase) {
   EXPECT_EQ(leds_.Get(124), Led(255, 1, 0, 174)) << "wheel entry 7 x 0, pulse entry 18 (175)";
 }
 
+// The light thread sleeps until a step is due: the time it slept is counted as a whole, and it
+// learns when to wake.
+TEST_F(LightEngineTest, ElapsedTimeIsCountedSoTheThreadCanSleepUntilTheNextStep) {
+  engine_.SetEffect(Effect(1, 4, 0, 1, 1));  // interval 10 counts: a step every 20 ms
+  EXPECT_FALSE(engine_.Pass(100));  // the first pass counts once
+  EXPECT_EQ(engine_.NextPassDue(100), 118u);
+  EXPECT_TRUE(engine_.Pass(118));   // 9 counts
+  EXPECT_EQ(engine_.NextPassDue(118), 138u);
+  EXPECT_FALSE(engine_.Pass(128));  // 5 counts
+  EXPECT_EQ(engine_.NextPassDue(128), 138u);
+  EXPECT_TRUE(engine_.Pass(139));   // 5 more (the odd millisecond is kept)
+  EXPECT_EQ(engine_.NextPassDue(139), 158u);
+  EXPECT_FALSE(engine_.Pass(157));  // 9 counts
+  EXPECT_TRUE(engine_.Pass(158));
+  // After a rest (a gap beyond 100 ms) the effect goes on where it was: one count, no catching up.
+  EXPECT_FALSE(engine_.Pass(400));
+  EXPECT_EQ(engine_.NextPassDue(400), 418u);
+
+  // Effects that need every pass, and one without a step of its own.
+  engine_.SetEffect(Effect(0, 4, 2, 1, 0));  // custom effect
+  engine_.Pass(500);
+  EXPECT_EQ(engine_.NextPassDue(500), 501u);
+  engine_.SetEffect(Effect(30, 4, 2, 1, 0));  // style colour at speed 2: interval 0
+  engine_.Pass(502);
+  EXPECT_EQ(engine_.NextPassDue(502), UINT64_MAX);
+  LightInfo breathing = Effect(0, 4, 0, 0, 0, {6, 6, 6});
+  breathing.further[kLightListEntryFlag] = 1;
+  engine_.SetLightList({breathing});
+  engine_.SetEffect(Effect(6, 4, 4, 1, 0));
+  engine_.Pass(504);
+  EXPECT_EQ(engine_.NextPassDue(504), 505u) << "a breathing light list entry moves on every pass";
+}
+
 TEST_F(LightEngineTest, BlinkTogglesByTimeNotBySteps) {
   engine_.SetEffect(Effect(23, 4, 4, 1, 1));
   engine_.Pass(10);
