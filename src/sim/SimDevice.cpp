@@ -45,6 +45,9 @@ struct SimDevice::Port {
   uint64_t generation = 0;
   bool cancel = false;  // auto-reset: ends one transfer
   std::deque<Pending> queue;
+  // Wakes this port's reader only: traffic on another interface (a streamed frame, a command's
+  // reply) must not wake a listener that has nothing to read, as it would not on a real node.
+  std::condition_variable cv;
 };
 
 SimDevice::SimDevice(std::string name, hid::HidAttributes attributes, Connection connection,
@@ -81,8 +84,8 @@ void SimDevice::AdvanceClock(std::chrono::microseconds by) {
     std::lock_guard lock(mu_);
     if (!manualClock_ || by.count() <= 0) return;
     manualNow_ += by;
+    WakeAllLocked();
   }
-  cv_.notify_all();
 }
 
 std::chrono::steady_clock::time_point SimDevice::Now() const {
@@ -184,7 +187,11 @@ void SimDevice::Unplug() {
 
 void SimDevice::UnplugLocked() {
   plugged_ = false;
-  cv_.notify_all();
+  WakeAllLocked();
+}
+
+void SimDevice::WakeAllLocked() {
+  for (auto& port : ports_) port->cv.notify_all();
 }
 
 void SimDevice::SetPowerState(uint8_t percent, uint8_t charging, uint8_t byte4, uint8_t byte5) {
@@ -231,8 +238,8 @@ void SimDevice::QueueLocked(size_t interfaceIndex, std::vector<uint8_t> report, 
       continue;
     if (port->queue.size() >= kMaxQueuedReports) continue;
     port->queue.push_back({report, readyAt});
+    port->cv.notify_all();
   }
-  cv_.notify_all();
 }
 
 std::shared_ptr<SimDevice::Port> SimDevice::Attach(size_t interfaceIndex, size_t collectionIndex, bool read,
@@ -255,13 +262,13 @@ std::shared_ptr<SimDevice::Port> SimDevice::Attach(size_t interfaceIndex, size_t
 void SimDevice::Detach(const std::shared_ptr<Port>& port) {
   std::lock_guard lock(mu_);
   ports_.erase(std::remove(ports_.begin(), ports_.end(), port), ports_.end());
-  cv_.notify_all();
+  port->cv.notify_all();
 }
 
 void SimDevice::Cancel(Port& port) {
   std::lock_guard lock(mu_);
   port.cancel = true;
-  cv_.notify_all();
+  port.cv.notify_all();
 }
 
 hid::TransferResult SimDevice::ReadReport(Port& port, uint8_t* buffer, size_t length, int timeoutMs) {
@@ -294,14 +301,14 @@ hid::TransferResult SimDevice::ReadReport(Port& port, uint8_t* buffer, size_t le
     }
     if (manualClock_) {
       // Only AdvanceClock, a report, a cancel or an unplug moves a read on.
-      cv_.wait(lock);
+      port.cv.wait(lock);
     } else {
       Clock::time_point wake = forever ? Clock::time_point::max() : deadline;
       if (!port.queue.empty()) wake = std::min(wake, port.queue.front().readyAt);
       if (wake == Clock::time_point::max())
-        cv_.wait(lock);
+        port.cv.wait(lock);
       else
-        cv_.wait_until(lock, wake);
+        port.cv.wait_until(lock, wake);
     }
   }
 }

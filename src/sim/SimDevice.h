@@ -156,6 +156,8 @@ class SimDevice {
   void QueueLocked(size_t interfaceIndex, std::vector<uint8_t> report, Clock::time_point readyAt);
   Clock::time_point NowLocked() const;
   void UnplugLocked();
+  // Wakes every port's reader (an unplug, the manual clock moved).
+  void WakeAllLocked();
   bool TakeFaultLocked(Fault fault);
 
   const std::string name_;
@@ -168,7 +170,6 @@ class SimDevice {
   bool supportsClaimLight_ = false;
 
   mutable std::mutex mu_;
-  std::condition_variable cv_;
   // Wakes the test handshakes: a command received, a read blocking.
   std::condition_variable progressCv_;
   size_t blockedReads_ = 0;  // reads that had to wait, in all
