@@ -1,7 +1,6 @@
 #include "pages/light/LightControlUI.h"
 
 #include <QAbstractButton>
-#include <QBoxLayout>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
@@ -74,18 +73,10 @@ bool CLightControlUI::FindControls() {
   if (built_) return true;
   if (Control<QComboBox>(kModeList) == nullptr) {
     ui::CDialogBuilder builder;
-    QWidget* content = builder.Create(kLayoutFile, nullptr, this);
-    if (content == nullptr) {
+    if (builder.CreateInside(kLayoutFile, this) == nullptr) {
       DebugPrintf("lighting panel not built: %s", builder.LastError().c_str());
       return false;
     }
-    auto* box = qobject_cast<QBoxLayout*>(layout());
-    if (box == nullptr) {
-      delete layout();
-      box = new QHBoxLayout(this);
-      box->setContentsMargins(0, 0, 0, 0);
-    }
-    box->addWidget(content);
   }
   if (Control<QComboBox>(kModeList) == nullptr) {
     DebugLine("lighting panel: its layout has no mode list");
