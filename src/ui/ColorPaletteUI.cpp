@@ -53,11 +53,14 @@ void CColorPaletteUI::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, image_);
   if (!isEnabled()) p.fillRect(rect(), QColor(30, 31, 34, 160));
   if (marker_.x() >= 0) {
+    // A marker on the edge is drawn whole, just inside.
+    const QPoint at(std::clamp(marker_.x(), 6, std::max(6, width() - 7)),
+                    std::clamp(marker_.y(), 6, std::max(6, height() - 7)));
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 3));
-    p.drawEllipse(marker_, 5, 5);
+    p.drawEllipse(at, 5, 5);
     p.setPen(QPen(Qt::white, 1.5));
-    p.drawEllipse(marker_, 5, 5);
+    p.drawEllipse(at, 5, 5);
   }
 }
 
