@@ -4,7 +4,9 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTest>
 #include <memory>
 
 #include "base/DeviceKinds.h"
@@ -110,6 +112,20 @@ TEST_F(LightPanelTest, MusicRecordShownAndReadBack) {
   EXPECT_EQ(read->fgRed, 1);
   EXPECT_EQ(read->bkRed, 1);
   EXPECT_EQ(read->audioMode, 1);
+}
+
+TEST_F(LightPanelTest, ThePaletteAnnouncesThePickedColourOnRelease) {
+  auto* palette = panel_->findChild<ui::CColorPaletteUI*>("deng_Color_Pallet");
+  palette->resize(241, 81);
+  QSignalSpy announced(palette, &ui::CColorPaletteUI::colorChanged);
+  QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(0, 40));  // left edge, middle row: red
+  ASSERT_EQ(announced.count(), 1);
+  EXPECT_EQ(announced[0][0].value<QColor>().rgba(), 0xFFFF0000u);
+  QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(120, 80));  // bottom row: black
+  EXPECT_EQ(palette->GetSelectColor(), 0xFF000000u);
+  panel_->SetPaletteColour(0xFF00FF00);  // from code: not announced
+  EXPECT_EQ(palette->GetSelectColor(), 0xFF00FF00u);
+  EXPECT_EQ(announced.count(), 2);
 }
 
 TEST(LightPanelWithoutMusic, MissingMusicControlsAreIgnored) {
