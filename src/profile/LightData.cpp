@@ -141,6 +141,14 @@ LightInfo LightInfoFromJson(Json::Value* o) {
   return r;
 }
 
+std::array<uint8_t, 9> AudioLightBytes(const AudioLightInfo& r) {
+  return {r.audioMode, r.bkRed, r.bkGreen, r.bkBlue, r.fgRed, r.fgGreen, r.fgBlue, r.sevenColorFlag, r.colorTypeFlag};
+}
+
+AudioLightInfo AudioLightFromBytes(const std::array<uint8_t, 9>& b) {
+  return {b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8]};
+}
+
 Json::Value AudioLightToJson(const AudioLightInfo& r) { return FieldsToJson(r, kAudioLightFields); }
 
 AudioLightInfo AudioLightFromJson(Json::Value* o) {

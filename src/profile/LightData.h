@@ -9,6 +9,7 @@
 //   <device folder>/<Guid>.light     the steps of one custom effect
 #include <json/json.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -53,6 +54,10 @@ struct AudioLightInfo {
   bool operator==(const AudioLightInfo&) const = default;
 };
 static_assert(sizeof(AudioLightInfo) == 9);
+
+// The record as its nine bytes in field order, and back.
+std::array<uint8_t, 9> AudioLightBytes(const AudioLightInfo& info);
+AudioLightInfo AudioLightFromBytes(const std::array<uint8_t, 9>& bytes);
 
 // One step of a custom effect (".light" file, "LEDEffectList").
 struct LEDEffectStep {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ui/ColorPaletteUI.h"
 #include "ui/DeviceKeyButtonUI.h"
 #include "ui/SelectPanelUI.h"
 
@@ -55,6 +56,7 @@ std::vector<std::string> CControlFactory::RegisteredNames() const {
 void RegisterToolkitControls() {
   auto& factory = CControlFactory::GetInstance();
   factory.RegistControl("CSelectPanelUI", [](QWidget* parent) { return new CSelectPanelUI(parent); });
+  factory.RegistControl(CColorPaletteUI::kClassName, [](QWidget* parent) { return new CColorPaletteUI(parent); });
   factory.RegistControl("CDeviceKeyButtonUI",
                         [](QWidget* parent) { return new CDeviceKeyButtonUI(parent); });
 }

@@ -31,6 +31,8 @@ class RoutedWindow : public ui::CWindowUI, public IRouterHost {
     return true;
   }
   void CaptionCommand(Caption which) override { captions.push_back(which); }
+  void SyncLighting() override { ++syncRequests; }
+  void OpenMusicWindow() override { ++musicWindowRequests; }
 
   CRouter& Router() { return router_; }
 
@@ -40,6 +42,8 @@ class RoutedWindow : public ui::CWindowUI, public IRouterHost {
   std::vector<std::string> messages;
   std::string chosenFile;
   std::vector<Caption> captions;
+  int syncRequests = 0;
+  int musicWindowRequests = 0;
 
  private:
   CRouter router_;

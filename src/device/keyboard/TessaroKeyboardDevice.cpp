@@ -118,7 +118,9 @@ std::vector<LightColor> CTessaroKeyboardDevice::LedColours() const {
 int CTessaroKeyboardDevice::LoadProfileIntoState() {
   auto lock = ModelLock();
   TakeEffect(profile_.GetLightInfo());
-  engine_.SetAudioLight(profile_.GetAudioLightRecord());
+  const AudioLightInfo music = profile_.GetAudioLightRecord();
+  audioLight_ = AudioLightBytes(music);
+  engine_.SetAudioLight(music);
   engine_.SetLightList(profile_.GetLightList());
   profile_.LoadLightConfig(profile_.GetLightConfigPath());
   engine_.SetCustomSteps(profile_.GetCustomLightEffect());
@@ -129,6 +131,14 @@ void CTessaroKeyboardDevice::SetLightEffect(const LightInfo& effect) {
   auto lock = ModelLock();
   profile_.SetLightInfo(effect);
   TakeEffect(effect);
+}
+
+void CTessaroKeyboardDevice::SetAudioLightSettings(uint32_t a, uint32_t b, uint32_t c) {
+  auto lock = ModelLock();
+  CTessaroUSBDevice::SetAudioLightSettings(a, b, c);
+  const AudioLightInfo music = AudioLightFromBytes(audioLight_);
+  profile_.SetAudioLightRecord(music);
+  engine_.SetAudioLight(music);
 }
 
 void CTessaroKeyboardDevice::SetAudioStyle(const int32_t* values, size_t count) {

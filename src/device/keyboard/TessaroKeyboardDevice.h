@@ -123,6 +123,9 @@ class CTessaroKeyboardDevice : public CTessaroUSBDevice, public IMacroDevice {
   // The current code of a key position (kept in the profile's key list); ignored out of range.
   void SetKeyAssignment(int position, const AssignCode& code) override;
   std::optional<KeyAssign> KeyAssignmentOf(int position) const override;
+  // The music lighting record: kept, stored in the profile (saved by NotifyProfileChanged) and
+  // taken into the music effect.
+  void SetAudioLightSettings(uint32_t a, uint32_t b, uint32_t c) override;
   // Style colour of the host-driven colour effect (red, green, blue).
   void SetAudioStyle(const int32_t* values, size_t count) override;
   // A frame of audio levels for the music effect (the first 25 are used).

@@ -188,8 +188,10 @@ class CTessaroUSBDevice : public IDeviceDriver {
   // The page layouts a function tab shows: "device_function_switch" and
   // "device_key_function_switch" pages (-1 leaves a layout as it is).
   static std::pair<int, int> FunctionTabPages(int tab, int connectionKind);
-  // The nine-byte audio light record of music lighting.
-  void SetAudioLightSettings(uint32_t a, uint32_t b, uint32_t c);
+  // The nine-byte music lighting record (AudioLightInfo in field order), handed over as three
+  // values: a bytes 0-3, b bytes 4-7 (little-endian), c byte 8. A device with a music effect
+  // (the keyboard) also stores it in its profile and takes it into its effect. Model lock held.
+  virtual void SetAudioLightSettings(uint32_t a, uint32_t b, uint32_t c);
   std::array<uint8_t, 9> GetAudioLightSettings() const { return audioLight_; }
 
   // ---- lighting preview ---------------------------------------------------------------------

@@ -1,26 +1,16 @@
 #include "pages/common/DevicePageUI.h"
 
-#include <QAbstractButton>
 #include <QBoxLayout>
-#include <QComboBox>
 #include <QEvent>
-#include <QLineEdit>
 #include <QMetaObject>
-#include <QSlider>
 #include <QTimer>
-#include <QAbstractButton>
-#include <QSlider>
-#include <algorithm>
-#include <array>
 
 #include "device/model/TessaroUSBDevice.h"
 #include "pages/common/DeviceProfileUI.h"
 #include "pages/common/ProfileCommandRoutes.h"
-#include "pages/common/QuietControls.h"
-#include "ui/DeviceKeyButtonUI.h"
-#include "ui/LanguageStore.h"
+#include "pages/light/LightControlRoutes.h"
 #include "ui/ControlFactory.h"
-#include "ui/LanguageStore.h"
+#include "ui/DeviceKeyButtonUI.h"
 #include "ui/NotifyBridge.h"
 
 namespace orlo {
@@ -133,6 +123,7 @@ void CDevicePageUI::RegisterRoutes(CRouteTable& routes) {
     });
   }
   ProfileCommands().Register(routes);
+  Lighting().Register(routes);
   routes.OnName(ui::notify::kClick, "default_btn", [this](TNotifyUI&, long long) {
     CTessaroUSBDevice* d = device_;
     if (d == nullptr || !Host().Confirm("message_text_22")) return;
@@ -209,124 +200,16 @@ bool CDevicePageUI::PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word) {
   return true;
 }
 
-void CDevicePageUI::ShowLightingControls(const LightInfo& e) {
-  if (auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"))) {
-    ui::CNotifyBridge::Mute mute(combo);
-    combo->setCurrentIndex(combo->findData(static_cast<int>(e.mode)));
-  }
-  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_light_slider")), e.brightness);
-  SetValueQuietly(findChild<QSlider*>(QStringLiteral("deng_speed_slider")), e.speed);
-  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_7color_check")), e.multiColor != 0);
-  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXL_check")), e.direction != 0);
-  SetCheckedQuietly(findChild<QAbstractButton*>(QStringLiteral("deng_FXR_check")), e.direction == 0);
-  const std::array<std::pair<const char*, uint8_t>, 3> rgb = {
-      {{"deng_edit_R", e.red}, {"deng_edit_G", e.green}, {"deng_edit_B", e.blue}}};
-  for (const auto& [name, v] : rgb)
-    if (auto* edit = findChild<QLineEdit*>(QLatin1String(name))) edit->setText(QString::number(v));
-  if (auto* swatch = findChild<QWidget*>(QStringLiteral("deng_color_swatch")))
-    swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border-radius: 6px;")
-                              .arg(e.red).arg(e.green).arg(e.blue));
+// ---- lighting ------------------------------------------------------------------------------------
+
+CLightControlRoutes& CDevicePageUI::Lighting() {
+  if (!lighting_) lighting_ = std::make_unique<CLightControlRoutes>(*this, [this]() -> IPageHost& { return Host(); });
+  return *lighting_;
 }
 
-void CDevicePageUI::FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
-                                 const std::vector<CustomLightEntry>& customs, int firstCustom) {
-  auto* combo = findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"));
-  if (combo == nullptr) return;
-  ui::CNotifyBridge::Mute mute(combo);
-  combo->clear();
-  for (size_t i = 0; i < builtIns.size() && i < builtInLimit; ++i) {
-    if (!builtIns[i].visible) continue;
-    combo->addItem(QString::fromStdString(ui::TextOf(builtIns[i].name)), static_cast<int>(i));
-  }
-  for (size_t i = 0; i < customs.size() && static_cast<int>(i) + firstCustom < 256; ++i)
-    combo->addItem(QString::fromStdString(customs[i].name), static_cast<int>(i) + firstCustom);
-}
+void CDevicePageUI::ShowLighting() { Lighting().ShowLighting(); }
 
-void CDevicePageUI::ChangeLighting(const std::function<void(LightInfo&)>& change) {
-  if (device_ == nullptr) return;
-  device_->ChangeLighting(change);
-  Commit();
-  ShowLighting();
-}
-
-void CDevicePageUI::RegisterLightingRoutes(CRouteTable& routes) {
-  using ui::TNotifyUI;
-  namespace n = ui::notify;
-  routes.OnName(n::kSelectChanged, "deng_FXL_check", [this](TNotifyUI& msg, long long) {
-    if (msg.wParam != 0) ChangeLighting([](LightInfo& e) { e.direction = 1; });
-  });
-  routes.OnName(n::kSelectChanged, "deng_FXR_check", [this](TNotifyUI& msg, long long) {
-    if (msg.wParam != 0) ChangeLighting([](LightInfo& e) { e.direction = 0; });
-  });
-  routes.OnName(n::kSelectChanged, "deng_7color_check", [this](TNotifyUI& msg, long long) {
-    const uint8_t flag = msg.wParam != 0 ? 1 : 0;
-    ChangeLighting([flag](LightInfo& e) { e.multiColor = flag; });
-  });
-  routes.OnName(n::kValueChanged, "deng_light_slider", [this](TNotifyUI& msg, long long) {
-    const auto level = static_cast<uint8_t>(std::clamp<int64_t>(msg.wParam, 0, 4));
-    ChangeLighting([level](LightInfo& e) { e.brightness = level; });
-  });
-  routes.OnName(n::kValueChanged, "deng_speed_slider", [this](TNotifyUI& msg, long long) {
-    const auto speed = static_cast<uint8_t>(std::clamp<int64_t>(msg.wParam, 0, 4));
-    ChangeLighting([speed](LightInfo& e) { e.speed = speed; });
-  });
-  routes.OnName(n::kItemSelect, "light_combo_modeSelect", [this](TNotifyUI& msg, long long) {
-    int mode = static_cast<int>(msg.wParam);
-    // The combo lists only the modes shown; each item carries its mode index.
-    if (auto* combo = qobject_cast<QComboBox*>(msg.pSender)) {
-      const QVariant data = combo->itemData(static_cast<int>(msg.wParam));
-      if (data.isValid()) mode = data.toInt();
-    }
-    if (mode < 0 || mode > 255) return;
-    ChangeLighting([mode](LightInfo& e) { e.mode = static_cast<uint8_t>(mode); });
-  });
-  routes.OnName(n::kColorChanged, "deng_color_pallet", [this](TNotifyUI& msg, long long) {
-    const auto argb = static_cast<uint32_t>(msg.wParam);
-    ChangeLighting([argb](LightInfo& e) {
-      e.red = static_cast<uint8_t>(argb >> 16);
-      e.green = static_cast<uint8_t>(argb >> 8);
-      e.blue = static_cast<uint8_t>(argb);
-    });
-  });
-  static constexpr const char* kEdits[] = {"deng_edit_r", "deng_edit_g", "deng_edit_b"};
-  for (int c = 0; c < 3; ++c) {
-    routes.OnName(n::kKillFocus, kEdits[c], [this, c](TNotifyUI& msg, long long) {
-      auto* edit = qobject_cast<QLineEdit*>(msg.pSender);
-      if (edit == nullptr || edit->text().trimmed().isEmpty()) return;
-      bool ok = false;
-      const int v = edit->text().trimmed().toInt(&ok);
-      if (!ok) return;
-      const auto component = static_cast<uint8_t>(std::clamp(v, 0, 255));
-      ChangeLighting([c, component](LightInfo& e) { (c == 0 ? e.red : c == 1 ? e.green : e.blue) = component; });
-    });
-  }
-}
-
-void CDevicePageUI::SetCheckedQuietly(QAbstractButton* button, bool on) {
-  if (button == nullptr || button->isChecked() == on) return;
-  ui::CNotifyBridge::Mute mute(button);
-  const bool exclusive = button->autoExclusive();
-  button->setAutoExclusive(false);
-  button->setChecked(on);
-  button->setAutoExclusive(exclusive);
-}
-
-void CDevicePageUI::SetValueQuietly(QSlider* slider, int value) {
-  if (slider == nullptr) return;
-  ui::CNotifyBridge::Mute mute(slider);
-  slider->setValue(value);
-}
-
-void CDevicePageUI::FillLightModeCombo(QComboBox* combo, const std::vector<BuiltInLightEntry>& modes,
-                                       const std::vector<CustomLightEntry>& customs) {
-  if (combo == nullptr) return;
-  ui::CNotifyBridge::Mute mute(combo);
-  combo->clear();
-  for (size_t i = 0; i < modes.size() && i < 10; ++i)
-    if (modes[i].visible) combo->addItem(QString::fromStdString(ui::TextOf(modes[i].name)), static_cast<int>(i));
-  for (size_t i = 0; i < customs.size() && i + 10 < 256; ++i)
-    combo->addItem(QString::fromStdString(customs[i].name), static_cast<int>(i + 10));
-}
+void CDevicePageUI::SetSyncAllowed(bool allowed) { Lighting().SetSyncAllowed(allowed); }
 
 void CDevicePageUI::RegisterCreator(const std::string& className, std::function<QWidget*(QWidget*)> creator) {
   ui::CControlFactory::GetInstance().RegistControl(className, std::move(creator));
@@ -335,6 +218,7 @@ void CDevicePageUI::RegisterCreator(const std::string& className, std::function<
 void CDevicePageUI::RegisterPageControls() {
   RegisterPage<CDevicePageUI>(kClassName);
   CDeviceProfileUI::RegisterControl();
+  CLightControlUI::RegisterControl();
 }
 
 // ---- profiles ------------------------------------------------------------------------------------

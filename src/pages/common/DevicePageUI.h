@@ -11,10 +11,6 @@
 // A notification without a sink is dropped.
 #include <QPointer>
 #include <QWidget>
-
-class QAbstractButton;
-class QComboBox;
-class QSlider;
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,7 +20,6 @@ class QSlider;
 #include <vector>
 
 #include "device/model/DeviceObserver.h"
-#include "profile/LightData.h"
 #include "pages/common/PageHost.h"
 #include "pages/common/RouteTable.h"
 
@@ -36,6 +31,7 @@ class CDeviceKeyButtonUI;
 class CTessaroUSBDevice;
 class CDeviceProfileUI;
 class CProfileCommandRoutes;
+class CLightControlRoutes;
 
 class CDevicePageUI : public QWidget, public IDeviceObserver {
   Q_OBJECT
@@ -79,12 +75,15 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // Switches "device_function_switch" (fPage) and "device_key_function_switch" (kPage); -1
   // leaves a layout as it is.
   virtual void ShowFunctionTab(int /*fPage*/, int /*kPage*/) {}
-  // Shows the driver's light effect on the lighting controls.
-  virtual void ShowLighting() {}
+  // Shows the driver's light effect (and the keyboard's music record) on the lighting panel.
+  virtual void ShowLighting();
   // The light modes and the macro catalogue were (re)loaded.
   virtual void ShowCatalogues() {}
-  // Lighting synchronisation is offered only while more than one device tab is shown.
-  virtual void SetSyncAllowed(bool /*allowed*/) {}
+  // Lighting synchronisation is offered only while more than one device tab is shown: the
+  // lighting panel shows its synchronisation button for the modes that have one.
+  virtual void SetSyncAllowed(bool allowed);
+  // The page's lighting panel ("light_control") and its routes.
+  CLightControlRoutes& Lighting();
 
   // ---- profiles ------------------------------------------------------------------------------
   // Binds the page's profile control ("DeviceProfileItem") to the driver's profile list and
@@ -138,31 +137,12 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // Shows an LED word (LedValue) on a light button; false when the button already showed it.
   static bool PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word);
   // The routes of the page's controls; the base registers those every device page has (the
-  // function tabs, the default button).
+  // function tabs, the default button, the profile commands, the lighting panel).
   virtual void RegisterRoutes(CRouteTable& routes);
   // The window, while a route runs.
   IPageHost& Host() const { return *host_; }
   // The driver's model changed: save it and write it to the device, once per burst.
   void Commit();
-  // The routes of the lighting controls ("deng_…", the mode list, the colour) for pages that
-  // carry them.
-  void RegisterLightingRoutes(CRouteTable& routes);
-  // Show a value from code without raising a notification (an exclusive button is checked or
-  // unchecked alone: the page keeps exclusivity itself).
-  static void SetCheckedQuietly(QAbstractButton* button, bool on);
-  static void SetValueQuietly(QSlider* slider, int value);
-  // Refills the light mode list (without raising notifications): the visible built-in modes
-  // (at most ten, each item carrying its mode index), then the custom effects from index 10.
-  static void FillLightModeCombo(QComboBox* combo, const std::vector<BuiltInLightEntry>& modes,
-                                 const std::vector<CustomLightEntry>& customs);
-  // Shows an effect on the lighting controls ("deng_…", the mode list, the colour swatch).
-  void ShowLightingControls(const LightInfo& e);
-  // Fills the mode list: the visible built-in effects below builtInLimit (data: their index),
-  // then the custom effects (data: firstCustom + their index).
-  void FillModeList(const std::vector<BuiltInLightEntry>& builtIns, size_t builtInLimit,
-                    const std::vector<CustomLightEntry>& customs, int firstCustom);
-  // One change to the driver's light effect, committed and shown.
-  void ChangeLighting(const std::function<void(LightInfo&)>& change);
 
  private:
   friend class CProfileCommandRoutes;
@@ -180,6 +160,7 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
   QPointer<CDeviceProfileUI> profileControl_;
   std::shared_ptr<CProfileCommandRoutes> profileCommands_;
+  std::unique_ptr<CLightControlRoutes> lighting_;
 };
 
 }  // namespace orlo

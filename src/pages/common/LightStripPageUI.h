@@ -1,8 +1,6 @@
 #pragma once
 // Base of the pages whose device is a strip of LEDs with one lighting block (mousepad,
-// headset): the device picture's light buttons "light_" + n, and the lighting controls (mode
-// list, brightness, speed, colour, multicolour and direction), routed through the common
-// lighting routes.
+// headset): the device picture's light buttons "light_" + n, and the lighting panel.
 #include <vector>
 
 #include "pages/common/DevicePageUI.h"
@@ -24,13 +22,11 @@ class CLightStripPageUI : public CDevicePageUI {
   void BuildPage() override;
   void ApplyProfileToPage() override;
   void PaintLeds() override;
-  void ShowLighting() override;
   void ShowCatalogues() override;
   ui::CDeviceKeyButtonUI* LightButton(int i) const;
   int LightButtonCount() const { return static_cast<int>(lights_.size()); }
 
  protected:
-  void RegisterRoutes(CRouteTable& routes) override;
   bool Built() const { return built_; }
 
  private:

@@ -7,6 +7,7 @@
 #include <QSlider>
 
 #include "device/headset/TessaroRO6533Device.h"
+#include "pages/common/QuietControls.h"
 #include "ui/LanguageStore.h"
 #include "ui/NotifyBridge.h"
 

@@ -11,7 +11,6 @@ void CKeyboardPageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
   CMacroControlUI::RegisterRoutes(
       routes, [this] { return findChild<CMacroControlUI*>(); }, [this]() -> IPageHost& { return Host(); });
-  RegisterLightingRoutes(routes);
   keySet_.Register(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;

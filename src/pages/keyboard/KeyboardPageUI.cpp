@@ -1,8 +1,6 @@
 #include "pages/keyboard/KeyboardPageUI.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -10,10 +8,10 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "device/keyboard/KeyLightGroup.h"
 #include "device/keyboard/TessaroKeyboardDevice.h"
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
+#include "pages/light/LightControlRoutes.h"
 #include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "ui/DeviceKeyButtonUI.h"
@@ -101,14 +99,9 @@ void CKeyboardPageUI::BuildPage() {
   repeat_ = Child<QSlider>("repeat_rate_slider");
   textTest_ = Child<QLabel>("text_test");
   if (textTest_ != nullptr) textTest_->hide();
-  for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
-    if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   keySet_.Bind();
-  if (auto* groups = Child<QComboBox>("light_combo_custommodeSelect"); groups && groups->count() == 0) {
-    ui::CNotifyBridge::Mute mute(groups);
-    for (int g = 0; g < keyboard::kLightGroupCount; ++g) groups->addItem(QString::number(g + 1));
-  }
+  Lighting().Bind();
   built_ = true;
   // The page opens on the keyboard's system settings.
   OpenFunctionTab(4);
@@ -139,26 +132,15 @@ void CKeyboardPageUI::ApplyProfileToPage() {
 void CKeyboardPageUI::ShowCatalogues() {
   const CTessaroKeyboardDevice* k = Keyboard();
   if (k == nullptr) return;
+  std::vector<BuiltInLightEntry> modes;
+  std::vector<CustomLightEntry> customs;
   {
     auto lock = k->ModelLock();
-    FillModeList(k->LightModes(), 256, k->CustomLightModes(), FirstCustomLightMode(kKeyboardKindIndex));
+    modes = k->LightModes();
+    customs = k->CustomLightModes();
   }
-  ShowLighting();
+  Lighting().ShowCatalogues(modes, customs, FirstCustomLightMode(kKeyboardKindIndex));
   keySet_.ShowCatalogues();
-}
-
-void CKeyboardPageUI::ShowLighting() {
-  CTessaroKeyboardDevice* k = Keyboard();
-  if (k == nullptr) return;
-  const LightInfo e = k->GetLightEffect();
-  ShowLightingControls(e);
-  // The colour groups belong to the per-key colour effect only.
-  if (auto* row = Child<QWidget>("lightcustom_layout"))
-    row->setVisible(e.mode == keyboard::CKeyboardLightEngine::kPerKeyColours);
-  if (auto* groups = Child<QComboBox>("light_combo_custommodeSelect")) {
-    ui::CNotifyBridge::Mute mute(groups);
-    groups->setCurrentIndex(e.customGroup < groups->count() ? e.customGroup : -1);
-  }
 }
 
 // ---- system settings ------------------------------------------------------------------------------

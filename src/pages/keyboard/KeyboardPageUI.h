@@ -1,6 +1,6 @@
 #pragma once
 // The keyboard page: a drawing of the keyboard with one key button and one light button per key
-// position, the lighting controls, the selected key and the keyboard's system settings (repeat
+// position, the lighting panel (with the music lighting controls), the selected key and the keyboard's system settings (repeat
 // rate and delay, the three switches, the report rate). It is the view of a
 // CTessaroKeyboardDevice: it pulls the driver's state, and its routes (KeyboardPageRoutes.cpp)
 // change the driver's model and commit it.
@@ -44,7 +44,6 @@ class CKeyboardPageUI : public CDevicePageUI {
   void ShowKeyAssignments() override;
   void SelectKey(int index) override;
   void ShowFunctionTab(int fPage, int kPage) override;
-  void ShowLighting() override;
   void ShowCatalogues() override;
 
   // ---- system settings --------------------------------------------------------------------------

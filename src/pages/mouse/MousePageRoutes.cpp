@@ -25,7 +25,6 @@ void CMousePageUI::RegisterRoutes(CRouteTable& routes) {
   CDevicePageUI::RegisterRoutes(routes);
   CMacroControlUI::RegisterRoutes(
       routes, [this] { return findChild<CMacroControlUI*>(); }, [this]() -> IPageHost& { return Host(); });
-  RegisterLightingRoutes(routes);
   keySet_.Register(routes);
   using ui::TNotifyUI;
   namespace n = ui::notify;

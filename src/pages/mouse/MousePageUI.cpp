@@ -17,6 +17,7 @@
 #include "device/mouse/TessaroMouseDevice.h"
 #include "macro/MacroCatalogue.h"
 #include "pages/common/QuietControls.h"
+#include "pages/light/LightControlRoutes.h"
 #include "pages/macro/MacroControlUI.h"
 #include "pages/mouse/KeyInfoText.h"
 #include "pages/shoot/ShootControlUI.h"
@@ -71,11 +72,14 @@ T* CMousePageUI::Child(const std::string& name) const {
 void CMousePageUI::ShowCatalogues() {
   const CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
+  std::vector<BuiltInLightEntry> modes;
+  std::vector<CustomLightEntry> customs;
   {
     auto lock = m->ModelLock();
-    FillModeList(m->LightModes(), 10, m->CustomLightModes(), 10);
+    modes = m->LightModes();
+    customs = m->CustomLightModes();
   }
-  ShowLighting();
+  Lighting().ShowCatalogues(modes, customs, FirstCustomLightMode(m->GetProfileKindIndex()));
   keySet_.ShowCatalogues();
 }
 
@@ -126,8 +130,7 @@ void CMousePageUI::BuildPage() {
   SetStageRanges(CDpiScale::kMaxPosition, CDpiScale::kMaxTyped);
   if (auto* s = Child<QSlider>("pointer_speed_slider")) s->setRange(1, kSliderMaxPointer);
   if (auto* s = Child<QSlider>("scroll_speed_slider")) s->setRange(1, kSliderMaxScroll);
-  for (const char* name : {"deng_edit_R", "deng_edit_G", "deng_edit_B"})
-    if (auto* e = Child<QLineEdit>(name)) e->setValidator(new QIntValidator(0, 255, e));
+  Lighting().Bind();
   if (auto* macros = findChild<CMacroControlUI*>()) macros->SetDevice(Device());
   keySet_.Bind();
   // The shoot page: the mouse's gun files, gun 0 and bullet 0 selected.
@@ -334,7 +337,7 @@ void CMousePageUI::ShowSettingTab(int index) {
 void CMousePageUI::ShowLighting() {
   CTessaroMouseDevice* m = Mouse();
   if (m == nullptr) return;
-  ShowLightingControls(m->GetLightEffect());
+  CDevicePageUI::ShowLighting();
   ShowLogoTip();
 }
 

@@ -1,6 +1,5 @@
-// The mousepad and headset pages built from their layouts, driven through the router as in the
-// main window: the light buttons found, a lighting change written as the block, the voice
-// controls reaching the chip, and a headset without its chip showing why.
+// The headset page built from its layout, driven through the router as in the main window: the
+// voice controls reaching the chip, and a headset without its chip showing why.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -9,13 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "device/headset/TessaroRO6533Device.h"
-#include "device/mousepad/StripDeviceRig.h"
-#include "device/mousepad/TessaroMousePadDevice.h"
 #include "pages/headset/HeadsetPageUI.h"
-#include "pages/mouse/MousePageRig.h"
-#include "pages/mousepad/MousePadPageUI.h"
+#include "pages/headset/StripPageRig.h"
 #include "sim/SimHeadset.h"
-#include "sim/SimMousepad.h"
 #include "ui/LanguageStore.h"
 
 namespace orlo {
@@ -24,70 +19,9 @@ namespace {
 using namespace ui::notify;
 using testing_support::RoutedWindow;
 
-template <class Driver, class Sim, class Page>
-class StripPageRig : public testing_support::StripDeviceRig<Driver, Sim> {
- protected:
-  using Base = testing_support::StripDeviceRig<Driver, Sim>;
-  void SetUp() override {
-    Base::SetUp();
-    ui::RegisterToolkitControls();
-    RegisterDeviceFamilies();
-    window_ = std::make_unique<RoutedWindow>();
-  }
-  void TearDown() override {
-    if (this->driver_) this->driver_->StopLightThread();
-    page_ = nullptr;
-    window_.reset();
-    Base::TearDown();
-  }
-  void OpenPage(const std::string& word, uint16_t family, const char* layout,
-                const std::function<void(Driver&)>& prepare = {}) {
-    this->Connect(word, family);
-    if (prepare) prepare(*this->driver_);
-    ui::CDialogBuilder builder;
-    QWidget* root = builder.Create(layout, nullptr, window_.get());
-    ASSERT_NE(root, nullptr) << builder.LastError();
-    page_ = qobject_cast<Page*>(root);
-    ASSERT_NE(page_, nullptr);
-    ui::CNotifyBridge::Instance().Attach(page_);
-    page_->Attach(this->driver_.get());
-    page_->BuildPage();
-    this->driver_->OnFirstContact();
-    window_->selected = this->driver_.get();
-    Settle();
-  }
-  // The device's worker has done what the routes gave it, and the page shows the result.
-  void Settle() {
-    ASSERT_TRUE(this->driver_->Session().Drain(std::chrono::seconds(10)));
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
-  void Raise(const std::string& name, const char* type, int64_t wParam) {
-    ui::TNotifyUI msg{type, page_->template findChild<QWidget*>(QString::fromStdString(name)), name, wParam, 0};
-    window_->Notify(msg);
-    Settle();
-  }
-  template <class T>
-  T* Find(const std::string& name) const {
-    return page_->template findChild<T*>(QString::fromStdString(name));
-  }
+using testing_support::StripPageRig;
 
-  std::unique_ptr<RoutedWindow> window_;
-  Page* page_ = nullptr;
-};
-
-using PadPage = StripPageRig<CTessaroMousePadDevice, sim::SimMousepad, CMousePadPageUI>;
 using HeadsetPage = StripPageRig<CTessaroRO6533Device, sim::SimHeadset, CHeadsetPageUI>;
-
-TEST_F(PadPage, FifteenLightsAndABrightnessChangeWrittenAsTheBlock) {
-  OpenPage("mousepad", kKindMousePad, "XML\\DeviceXml\\mousepaddevice.xml");
-  EXPECT_EQ(page_->LightButtonCount(), 15);
-  Raise("deng_light_slider", kValueChanged, 2);
-  driver_->Debounce().Fire();
-  Settle();
-  // Byte 2 is the brightness level; the rest is the profile's effect and the pad's own bytes.
-  EXPECT_EQ(Peek(2, 1), (std::vector<uint8_t>{2}));
-  EXPECT_EQ(driver_->Profile().GetLightInfo().brightness, 2);
-}
 
 TEST_F(HeadsetPage, VoiceControlsReachTheChipAndShowTheResult) {
   std::shared_ptr<sim::SimAudioChip> chip;

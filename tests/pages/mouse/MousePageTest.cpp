@@ -169,32 +169,6 @@ TEST_F(MousePageTest, ReportRateAndSystemSettingsReachBlockAndProfile) {
   EXPECT_FALSE(Find<QSlider>("scroll_speed_slider")->isEnabled());
 }
 
-TEST_F(MousePageTest, LightingControlsUpdateEffectProfileAndBlock) {
-  OpenPage();
-  Find<QSlider>("deng_light_slider")->setValue(2);
-  Find<QLineEdit>("deng_edit_G")->setText("77");
-  Raise("deng_edit_G", kKillFocus);
-  Find<QLineEdit>("deng_edit_B")->setText("");  // empty: nothing
-  Raise("deng_edit_B", kKillFocus);
-  Flush();
-  const LightInfo e = mouse_->GetLightEffect();
-  EXPECT_EQ(e.brightness, 2);
-  EXPECT_EQ(e.green, 77);
-  EXPECT_EQ(Block(0)[2], 2);
-  EXPECT_EQ(Block(0)[7], 77);
-  EXPECT_EQ(Document()["Device"][0]["LightInfo"]["Light"].asInt(), 2);
-
-  // The effect list carries each item's mode index (hidden modes are left out of it).
-  auto* modes = Find<QComboBox>("light_combo_modeSelect");
-  ASSERT_GT(modes->count(), 2);
-  const int item = modes->count() - 1;
-  const int mode = modes->itemData(item).toInt();
-  modes->setCurrentIndex(item);
-  Flush();
-  EXPECT_EQ(mouse_->GetLightEffect().mode, mode);
-  EXPECT_EQ(Block(0)[1], mouse_->ModeCode(mode));
-}
-
 TEST_F(MousePageTest, KeyClicksSelectOnlyOnTheKeyTabAndKeepThePrimaryClick) {
   OpenPage();
   Raise("key_1", ui::notify::kClick);
