@@ -124,6 +124,7 @@ TEST_F(MusicWndTest, AnEmptiedNameTakesItsDefaultShownInTheInterfaceLanguage) {
 }
 
 TEST_F(MusicWndTest, DocumentationShot) {
+  ASSERT_TRUE(ui::CLanguageStore::GetInstance().LoadLanguage("lan_en.xml"));
   ui::CDpiManager::SetAllDPI(96);
   CMusicWnd w;
   Open(w, Styles());
