@@ -27,6 +27,7 @@
 #include "app/AccessRuleCommand.h"
 #include "app/IDeviceManager.h"
 #include "app/DivuRudoReport.h"
+#include "app/MusicWnd.h"
 #include "app/Router.h"
 #include "app/WindowRouterHost.h"
 #include "pages/common/DevicePageUI.h"
@@ -69,6 +70,9 @@ CMainWnd::CMainWnd(bus::MessageBus* bus, std::unique_ptr<IDeviceManager> devices
           },
           [this](int state) { SetLightButtonText(state); }),
       game_([this](int ms) { ArmTimer(kTimerGameRestore, ms); }),
+      music_(paths::ProgramFolder() + "DefaultData/" + CMusicSettings::kFileName,
+             options_.musicFilePath.empty() ? paths::AppDataFolder() + CMusicSettings::kFileName
+                                            : options_.musicFilePath),
       language_(options_.languageIniPath) {
   setObjectName("MainWnd");
   if (bus_) {
@@ -201,6 +205,8 @@ void CMainWnd::WindowInit() {
   actions.dpi = [this] { return dpi_; };
   actions.profileSwitchTimer = [this] { ArmTimer(kTimerProfileSwitch, 400); };
   actions.syncLighting = [this] { devices_->SyncLighting(devices_->SelectedDevice()); };
+  actions.musicWindow = [this] { OpenMusicWindow(); };
+  actions.musicReset = [this] { ResetMusicSettings(); };
   routerHost_ = std::make_unique<CWindowRouterHost>(this, std::move(actions));
   routerHost_->SetScreenSize(screenWidth_, screenHeight_);
   router_ = std::make_unique<CRouter>(*routerHost_);
@@ -240,6 +246,7 @@ void CMainWnd::WindowInit() {
   auto* sleep = new bus::SleepWatch(QString::fromStdString(options_.sleepBusAddress), this);
   connect(sleep, &bus::SleepWatch::Suspending, this, [this] { OnSuspend(); });
   connect(sleep, &bus::SleepWatch::Resumed, this, [this] { OnResume(); });
+  LoadMusicSettings();
 }
 
 void CMainWnd::ArmTimer(int id, int ms) { SetTimer(Root() ? Root() : this, id, ms); }
@@ -276,6 +283,7 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
     }
     return;
   }
+  if (msg.sType == ui::notify::kValueChanged) OnMusicSlider(msg);
   if (router_) router_->Route(msg);
 }
 
@@ -330,7 +338,7 @@ void CMainWnd::OnRegisteredMessage(uint32_t id, int64_t wParam, int64_t lParam) 
   }
 }
 
-void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<uint8_t>& data) {
+void CMainWnd::OnDataBlock(int64_t wParam, uint32_t kind, const std::vector<uint8_t>& data) {
   if (!Awake()) return;
   if (kind == sim::kSimControlKind) {
     // Acted on only when the program runs on simulated devices.
@@ -339,10 +347,12 @@ void CMainWnd::OnDataBlock(int64_t /*wParam*/, uint32_t kind, const std::vector<
   }
   switch (audio_.Accept(kind, data)) {
     case CAudioInbox::Result::Frame:
+      NoteAudioCapture(wParam);
       if (audioLevels_.OnFrame(audio_.Frame(), audio_.PreviousFrame()))
         devices_->OnAudioLevels(audioLevels_.Block().data(), audioLevels_.Block().size());
       break;
     case CAudioInbox::Result::Style:
+      NoteAudioCapture(wParam);
       devices_->OnAudioStyle(audio_.Style().data(), audio_.Style().size());
       break;
     case CAudioInbox::Result::Refused:
@@ -391,6 +401,71 @@ void CMainWnd::OnMenuCommand(const std::string& item) {
     OnPrivateMessage(kMsgOpenSettings, 0, 0);
   } else if (item == "about_menu") {
     if (aux_) aux_->OpenAbout();
+  }
+}
+
+void CMainWnd::LoadMusicSettings() {
+  music_.Load();
+  SendMusicColour(music_.Style());
+}
+
+void CMainWnd::ResetMusicSettings() { music_.Reset(); }
+
+CMusicWnd* CMainWnd::MusicWindow() const { return musicWnd_.data(); }
+
+void CMainWnd::OpenMusicWindow() {
+  if (musicWnd_) return;
+  QPointer<CMusicWnd> wnd = new CMusicWnd(this);
+  musicWnd_ = wnd;
+  wnd->SetDpi(dpi_);
+  wnd->SetSettings(music_.ReadStyle());
+  const int result = wnd->Run();
+  // The window may have gone with its owner during the run.
+  if (!wnd) return;
+  if (result == 1) {
+    const MusicStyleSettings s = wnd->GetSettings();
+    SendMusicColour(s);
+    music_.WriteStyle(s);
+    if (!music_.Save()) DebugPrintf("music settings: %s was not written", music_.UserPath().c_str());
+  }
+  musicWnd_ = nullptr;
+  delete wnd.data();
+}
+
+void CMainWnd::NoteAudioCapture(int64_t sender) {
+  if (sender == 0 || sender == audioCaptureId_) return;
+  audioCaptureId_ = sender;
+  DebugPrintf("audio capture program %lld is sending", static_cast<long long>(sender));
+  SendMusicColour(music_.Style());
+}
+
+void CMainWnd::SendMusicColour(const MusicStyleSettings& settings) {
+  if (!bus_ || audioCaptureId_ == 0) return;
+  const MusicStyleColour& c = settings.SelectedColour();
+  bus_->PostData(bus::kAudioCaptureTitle, static_cast<int64_t>(winId()), CMusicSettings::kColourKind,
+                 CMusicSettings::ColourBlock(settings));
+  DebugPrintf("music colour %u %u %u sent", c.red, c.green, c.blue);
+}
+
+void CMainWnd::SendAudioCommand(int command, int64_t value) {
+  if (!bus_ || audioCaptureId_ == 0) return;
+  bus_->Broadcast(bus::Messages().audioRecord, command, value);
+}
+
+void CMainWnd::SendShutdownCommands() {
+  if (!bus_ || !bus_->PeerPresent(bus::kAudioCaptureTitle)) return;
+  for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
+}
+
+void CMainWnd::OnMusicSlider(const ui::TNotifyUI& msg) {
+  static constexpr const char* kSliders[] = {"R_light_slider", "G_light_slider", "B_light_slider"};
+  static constexpr const char* kLabels[] = {"R_light_label", "G_light_label", "B_light_label"};
+  static constexpr char kLetters[] = {'R', 'G', 'B'};
+  for (int i = 0; i < 3; ++i) {
+    if (msg.sSenderName != kSliders[i]) continue;
+    SendAudioCommand(6 + i, msg.wParam);
+    if (auto* label = FindControl<QLabel>(kLabels[i]))
+      label->setText(QStringLiteral("%1 %2").arg(QChar(kLetters[i])).arg(msg.wParam));
   }
 }
 
@@ -516,6 +591,7 @@ void CMainWnd::SwitchLanguage(int index, bool remember) {
   // Texts put together in code (not from a text id) are refilled by their owners.
   devices_->RefreshTexts();
   if (aux_) aux_->OnLanguageChanged(index);
+  if (musicWnd_) musicWnd_->OnLanguageChanged();
   SetLightButtonText(light_.State());
   update();
 }
@@ -586,6 +662,7 @@ void CMainWnd::MaybeTakeScreenshot() {
 void CMainWnd::Exit() {
   if (destroyed_) return;
   if (aux_) aux_->CloseAll();
+  if (musicWnd_) musicWnd_->Close(0);
   OnDestroy();
   QWidget::close();
 }
@@ -616,9 +693,7 @@ void CMainWnd::OnDestroy() {
   hide();
   workers_.StopAll();
   // The audio-capture program is told to stop, after the threads.
-  if (bus_ && bus_->PeerPresent(bus::kAudioCaptureTitle)) {
-    for (int command : {2, 4, 5}) bus_->Broadcast(bus::Messages().audioRecord, command, 0);
-  }
+  SendShutdownCommands();
   audioCapture_.SetMusicLighting(false);
   emit Destroyed();
 }

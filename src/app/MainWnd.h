@@ -13,6 +13,7 @@
 #include "app/GameLighting.h"
 #include "app/LanguageSetting.h"
 #include "app/LightControl.h"
+#include "app/MusicSettings.h"
 #include "app/QtUiDispatcher.h"
 #include "app/WorkerRecords.h"
 #include "ui/DialogBuilder.h"
@@ -29,6 +30,7 @@ class MessageBus;
 class IDeviceManager;
 class CRouter;
 class CWindowRouterHost;
+class CMusicWnd;
 
 // Private message numbers other parts send to the main window.
 enum MainWindowMessage : uint32_t {
@@ -66,6 +68,7 @@ struct MainWindowOptions {
   AuxWindowsOptions aux;        // settings, about and skin windows (empty: the defaults)
   WindowStart start = WindowStart::kShown;
   std::string sleepBusAddress;  // where suspend and resume are announced; empty: the system bus
+  std::string musicFilePath;    // the user's AudioFile.json; empty: the user data folder's
 };
 
 class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
@@ -107,7 +110,24 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   // are locked, so that neither the device nor its profile changes under the recording.
   void SetRecordingLock(bool locked);
   // Music lighting on or off: runs or stops the audio-capture program that feeds its levels.
-  bool SetMusicLighting(bool on) { return audioCapture_.SetMusicLighting(on); }
+  bool SetMusicLighting(bool on) {
+    if (!on) audioCaptureId_ = 0;
+    return audioCapture_.SetMusicLighting(on);
+  }
+  // Music styles: read at window-init (the default copy takes the place of a missing user
+  // copy), put back to the defaults by a profile reset, edited in the music style window
+  // (confirmed: the colour is sent on, the styles stored and saved; cancelled: nothing changes).
+  void LoadMusicSettings();
+  void ResetMusicSettings();
+  void OpenMusicWindow();
+  // The selected style's colour to the audio-capture program, once that program is known (its
+  // first data block names it). Posted: the window never waits for it.
+  void SendMusicColour(const MusicStyleSettings& settings);
+  // A command of the audio-capture message to the audio-capture program, once it is known:
+  // 6, 7, 8 with the value of the R, G, B light slider.
+  void SendAudioCommand(int command, int64_t value);
+  // At shutdown: the commands 2, 4 and 5 to the audio-capture program when it is on the bus.
+  void SendShutdownCommands();
   void OnSuspend();
   void OnResume();
   // Closes the auxiliary windows, then the main window (which ends the program).
@@ -118,6 +138,11 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   bool Awake() const { return light_.Awake(); }
   int LightControlState() const { return light_.State(); }
   const CAudioInbox& Audio() const { return audio_; }
+  const CMusicSettings& Music() const { return music_; }
+  // The audio-capture program's id (the wParam of its blocks), 0 while none is known.
+  int64_t AudioCaptureId() const { return audioCaptureId_; }
+  // The music style window while it is open.
+  CMusicWnd* MusicWindow() const;
   const CLanguageSetting& Language() const { return language_; }
   bool WindowInitDone() const { return initDone_; }
   bool ShownOnce() const { return shownOnce_; }
@@ -154,6 +179,11 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   void ArmTimer(int id, int ms);
   // A caption button routed by the router (IRouterHost::Caption).
   void OnCaption(int which);
+  // The sender of an audio data block is the audio-capture program; a new one gets the colour.
+  void NoteAudioCapture(int64_t sender);
+  // "R_light_slider", "G_light_slider", "B_light_slider": the value to the capture program and
+  // to the slider's label.
+  void OnMusicSlider(const ui::TNotifyUI& msg);
 
   bus::MessageBus* bus_;
   std::unique_ptr<IDeviceManager> devices_;
@@ -165,6 +195,9 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   CAudioInbox audio_;
   CAudioLevels audioLevels_;
   CAudioCaptureProcess audioCapture_;
+  CMusicSettings music_;
+  int64_t audioCaptureId_ = 0;
+  QPointer<CMusicWnd> musicWnd_;
   CLanguageSetting language_;
   // Notifications of the pages' controls become device operations here.
   std::unique_ptr<CWindowRouterHost> routerHost_;

@@ -28,6 +28,7 @@ class CWindowRouterHost : public IRouterHost {
     // Lighting synchronisation from the selected device; the music style window.
     std::function<void()> syncLighting;
     std::function<void()> musicWindow;
+    std::function<void()> musicReset;
   };
 
   CWindowRouterHost(ui::CWindowUI* window, Actions actions);
@@ -52,6 +53,9 @@ class CWindowRouterHost : public IRouterHost {
   void SetRecordingLock(bool locked) override;
   void SyncLighting() override;
   void OpenMusicWindow() override;
+  void ResetMusicSettings() override {
+    if (actions_.musicReset) actions_.musicReset();
+  }
   void OnTabSelected(QWidget* sender) override;
   void SelectNeighbourTab(bool next) override;
 

@@ -32,7 +32,8 @@ CAudioApp::CAudioApp(bus::MessageBus& bus, IAudioSource& source, const std::stri
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] { OnTick(); });
-  bus_.SetMessageHandler([this](uint32_t id, int64_t wParam, int64_t) { OnMessage(id, wParam); });
+  bus_.SetMessageHandler([this](uint32_t id, int64_t wParam, int64_t lParam) { OnMessage(id, wParam, lParam); });
+  bus_.SetDataHandler([this](int64_t, uint32_t kind, const std::vector<uint8_t>& data) { OnData(kind, data); });
 }
 
 bool CAudioApp::Start(std::string& error) {
@@ -59,9 +60,32 @@ void CAudioApp::OnTick() {
   timer_.start(std::max(wait, std::chrono::milliseconds{0}));
 }
 
-void CAudioApp::OnMessage(uint32_t id, int64_t wParam) {
-  if (id == bus::Messages().audioRecord && (wParam == 2 || wParam == 4 || wParam == 5)) Finish(0, {});
+void CAudioApp::OnMessage(uint32_t id, int64_t wParam, int64_t lParam) {
+  if (id != bus::Messages().audioRecord || finished_) return;
+  if (wParam == 2 || wParam == 4 || wParam == 5) {
+    std::fprintf(stderr, "orlo-audio: stop command %lld from the window\n", static_cast<long long>(wParam));
+    return Finish(0, {});
+  }
+  if (colour_.TakeCommand(wParam, lParam)) {
+    static constexpr const char* kComponents[] = {"red", "green", "blue"};
+    const auto c = static_cast<size_t>(wParam - CMusicColour::kFirstComponentCommand);
+    std::fprintf(stderr, "orlo-audio: %s %d\n", kComponents[c], colour_.Steps()[c]);
+    SendColour();
+  }
 }
+
+void CAudioApp::OnData(uint32_t kind, const std::vector<uint8_t>& data) {
+  if (finished_ || kind != CMusicColour::kColourKind) return;
+  if (!colour_.TakeBlock(data)) {
+    std::fprintf(stderr, "orlo-audio: colour block of %zu bytes ignored\n", data.size());
+    return;
+  }
+  const auto& s = colour_.Steps();
+  std::fprintf(stderr, "orlo-audio: music colour %d %d %d\n", s[0], s[1], s[2]);
+  SendColour();
+}
+
+void CAudioApp::SendColour() { sender_.SendStyle(colour_.StyleBlock()); }
 
 void CAudioApp::Finish(int code, const std::string& why) {
   if (finished_) return;

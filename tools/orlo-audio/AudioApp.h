@@ -5,13 +5,14 @@
 // sound server fails, or on SIGTERM / SIGINT.
 //
 // The window also sends the colour of the music style (a block of kind 10) and the values of its
-// R, G and B sliders (commands 6, 7 and 8); they colour a capture program's own picture, and this
-// one has none, so they are not used.
+// R, G and B sliders (commands 6, 7 and 8): each is logged on stderr and the colour goes back to
+// the window as style values (see MusicColour.h).
 #include <QObject>
 #include <QTimer>
 #include <string>
 
 #include "FrameSender.h"
+#include "MusicColour.h"
 #include "analysis/CaptureSession.h"
 
 namespace orlo::bus {
@@ -35,13 +36,16 @@ class CAudioApp : public QObject {
 
  private:
   void OnTick();
-  void OnMessage(uint32_t id, int64_t wParam);
+  void OnMessage(uint32_t id, int64_t wParam, int64_t lParam);
+  void OnData(uint32_t kind, const std::vector<uint8_t>& data);
+  void SendColour();
   void Finish(int code, const std::string& why);
 
   bus::MessageBus& bus_;
   IAudioSource& source_;
   CCaptureSession session_;
   CFrameSender sender_;
+  CMusicColour colour_;
   QTimer timer_;
   bool finished_ = false;
 };

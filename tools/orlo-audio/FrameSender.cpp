@@ -1,5 +1,6 @@
 #include "FrameSender.h"
 
+#include "MusicColour.h"
 #include "analysis/LevelFrameEncoder.h"
 
 namespace orlo::audio {
@@ -15,6 +16,10 @@ bool CFrameSender::Send(const std::vector<uint8_t>& block, TimePoint now) {
   if (!bus_.PostData(title_, senderId_, CLevelFrameEncoder::kKind, block)) return false;
   ++sent_;
   return true;
+}
+
+bool CFrameSender::SendStyle(const std::vector<uint8_t>& block) {
+  return present_ && bus_.PostData(title_, senderId_, CMusicColour::kStyleKind, block);
 }
 
 }  // namespace orlo::audio

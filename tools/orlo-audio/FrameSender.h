@@ -25,6 +25,9 @@ class CFrameSender {
 
   // Sends one block of kind 1; false when the window was not on the bus at the last look.
   bool Send(const std::vector<uint8_t>& block, TimePoint now);
+  // Sends the style values (a block of kind 2); false when the window was not on the bus at the
+  // last look.
+  bool SendStyle(const std::vector<uint8_t>& block);
   // True once the window has not been seen for longer than the patience.
   bool PeerGone(TimePoint now) const { return now - lastSeen_ > patience_; }
   uint64_t Sent() const { return sent_; }

@@ -9,10 +9,11 @@
 namespace orlo::audio {
 
 const char* UsageText() {
-  return "usage: orlo-audio [--sine HZ] [--to TITLE]\n"
+  return "usage: orlo-audio [--sine HZ | --silence] [--to TITLE]\n"
          "  Sends the levels of the sound the default output plays to the running Tavrin ORLO\n"
          "  window, 100 frames a second, until that window tells it to stop or is gone.\n"
          "  --sine HZ   a generated sine of HZ (1 to 20000) at half full scale instead\n"
+         "  --silence   generated silence instead\n"
          "  --to TITLE  the window that receives the levels (default \"Tavrin ORLO\")\n";
 }
 
@@ -23,6 +24,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
       o.help = true;
+    } else if (a == "--silence") {
+      o.silence = true;
     } else if (a == "--sine" || a == "--to") {
       if (i + 1 >= args.size()) {
         error = a + " needs a value";
@@ -50,6 +53,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       error = "unknown argument '" + a + "'";
       return std::nullopt;
     }
+  }
+  if (o.silence && o.sineHz) {
+    error = "--sine and --silence exclude each other";
+    return std::nullopt;
   }
   return o;
 }

@@ -8,6 +8,7 @@ namespace orlo::audio {
 
 struct Options {
   std::optional<double> sineHz;  // a generated sine instead of the output's monitor
+  bool silence = false;          // generated silence instead of the output's monitor
   std::string target;            // title of the window that receives the levels
   bool help = false;
 };

@@ -30,8 +30,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::unique_ptr<IAudioSource> source;
-  if (options->sineHz) {
-    source = std::make_unique<CSineSource>(*options->sineHz, 0.5, kSampleRate, Clock::now());
+  if (options->sineHz || options->silence) {
+    // Silence is a sine of amplitude 0.
+    const double amplitude = options->silence ? 0.0 : 0.5;
+    source = std::make_unique<CSineSource>(options->sineHz.value_or(1000.0), amplitude, kSampleRate, Clock::now());
   } else {
     source = std::make_unique<CPulseMonitorSource>(kWindowSize);
   }

@@ -36,6 +36,8 @@ class IPageHost {
   virtual void SyncLighting() {}
   // The keyboard's music lighting asked for the music style window ("music_setting_btn").
   virtual void OpenMusicWindow() {}
+  // A profile reset puts the music styles back to their defaults as well.
+  virtual void ResetMusicSettings() {}
 };
 
 }  // namespace orlo

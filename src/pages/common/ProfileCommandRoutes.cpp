@@ -99,6 +99,7 @@ void CProfileCommandRoutes::Download(IPageHost& host) { WriteToDevice(host, fals
 
 void CProfileCommandRoutes::Reset(IPageHost& host) {
   if (Control() == nullptr || !host.Confirm("message_text_22")) return;
+  host.ResetMusicSettings();
   // On the worker, after any commit still due: it must not save the old settings over the
   // reset document.
   WriteToDevice(host, true, true, false, [](CTessaroUSBDevice& d) {

@@ -142,9 +142,14 @@ TEST_F(ProfileCommandsTest, AChangeWaitingForItsCommitStaysWithTheProfileItWasMa
   Choose(1);
   FireSwitchTimer();
   EXPECT_EQ(Block(0)[6], 0x44);
+  Window().confirm = false;
   Raise("device_reset_btn", kClick);
-  EXPECT_EQ(Window().messages, (std::vector<std::string>{"message_text_22"}));
+  EXPECT_EQ(Window().musicResets, 0);
+  Window().confirm = true;
+  Raise("device_reset_btn", kClick);
+  EXPECT_EQ(Window().messages, (std::vector<std::string>{"message_text_22", "message_text_22"}));
   EXPECT_EQ(Block(0)[6], 0xFF);  // the default document's red
+  EXPECT_EQ(Window().musicResets, 1);  // the music styles go back to theirs too
   EXPECT_EQ(CJsonFile().ReadDocument(DocumentAt(1))["profilename"].asString(), "profile2");
 }
 

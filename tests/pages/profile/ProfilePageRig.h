@@ -23,11 +23,13 @@ class ProfileWindow : public RoutedWindow {
     return savePath;
   }
   void StartProfileSwitchTimer() override { ++timerStarts; }
+  void ResetMusicSettings() override { ++musicResets; }
 
   std::vector<std::pair<std::string, long long>> numbers;
   std::vector<std::string> filters;
   std::string openPath, savePath;
   int timerStarts = 0;
+  int musicResets = 0;
 };
 
 class ProfilePageRig : public MousePageRig {

@@ -1,6 +1,7 @@
 // The built orlo-audio on a private session bus, with a test window in place of the main one:
-// its blocks arrive, the window's stop command and SIGTERM end it, a second one refuses to run,
-// and without its window it ends by itself.
+// its blocks arrive, the window's colour and slider commands come back as style values, the
+// window's stop command and SIGTERM end it, a second one refuses to run, and without its window
+// it ends by itself.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 #include "platform/bus/DBusBus.h"
@@ -46,16 +48,26 @@ class CaptureBusTest : public ::testing::Test {
     ASSERT_TRUE(p.waitForStarted(5000));
   }
 
-  // Runs the event loop until `count` blocks have come (the handler ends the loop) or 10 s pass.
-  bool WaitForBlocks(size_t count) {
-    if (blocks_.size() >= count) return true;
+  // Runs the event loop until `done` holds after a block came (the handler ends the loop) or
+  // 10 s pass.
+  bool WaitUntil(std::function<bool()> done) {
+    if (done()) return true;
     QEventLoop loop;
-    wanted_ = count;
+    done_ = std::move(done);
     loop_ = &loop;
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
     loop_ = nullptr;
-    return blocks_.size() >= count;
+    return done_();
+  }
+  bool WaitForBlocks(size_t count) {
+    return WaitUntil([this, count] { return blocks_.size() >= count; });
+  }
+  std::vector<QByteArray> Blocks(uint32_t kind) const {
+    std::vector<QByteArray> out;
+    for (const Block& b : blocks_)
+      if (b.kind == kind) out.push_back(b.data);
+    return out;
   }
 
   void OpenWindow(bus::DBusBus& window) {
@@ -63,14 +75,14 @@ class CaptureBusTest : public ::testing::Test {
     ASSERT_TRUE(window.Publish("Level Receiver"));
     window.SetDataHandler([this](int64_t w, uint32_t kind, const std::vector<uint8_t>& d) {
       blocks_.push_back({w, kind, QByteArray(reinterpret_cast<const char*>(d.data()), static_cast<qsizetype>(d.size()))});
-      if (loop_ && blocks_.size() >= wanted_) loop_->quit();
+      if (loop_ && done_()) loop_->quit();
     });
   }
 
   PrivateBus bus_;
   QProcessEnvironment env_;
   std::vector<Block> blocks_;
-  size_t wanted_ = 0;
+  std::function<bool()> done_;
   QEventLoop* loop_ = nullptr;
 };
 
@@ -111,24 +123,38 @@ TEST_F(CaptureBusTest, SineLevelsReachTheWindowUntilItSaysStop) {
   EXPECT_EQ(capture.exitCode(), 0);
 }
 
-TEST_F(CaptureBusTest, SliderCommandsLeaveItRunningAndSigtermEndsIt) {
+QByteArray StyleValues(uint8_t r, uint8_t g, uint8_t b) {
+  QByteArray v(24, '\0');
+  v[0] = static_cast<char>(r), v[4] = static_cast<char>(g), v[8] = static_cast<char>(b);
+  return v;
+}
+
+TEST_F(CaptureBusTest, TheColourAndTheSliderValuesComeBackAsStyleValuesAndSigtermEndsIt) {
   bus::DBusBus window(QStringLiteral("level-receiver-2"), bus_.address());
   OpenWindow(window);
   QProcess capture;
   Start(capture, {"--sine", "100", "--to", "Level Receiver"});
   ASSERT_TRUE(WaitForBlocks(1));
-  // The R, G and B slider values and the colour block are not commands to stop.
+  // Red 2, green 1, blue 9 in steps of 0 to 9; then green 4 from its slider, and a red beyond
+  // the last step. A block of another size is no colour.
+  std::vector<uint8_t> colour(40, 0);
+  colour[0] = 2, colour[4] = 1, colour[8] = 9;
+  ASSERT_TRUE(window.SendData("Tavrin ORLOAUDIORECORD", 0, 10, colour));
+  ASSERT_TRUE(window.Broadcast(bus::Messages().audioRecord, 7, 4));
+  ASSERT_TRUE(window.SendData("Tavrin ORLOAUDIORECORD", 0, 10, std::vector<uint8_t>(12, 1)));
   ASSERT_TRUE(window.Broadcast(bus::Messages().audioRecord, 6, 200));
-  ASSERT_TRUE(window.Broadcast(bus::Messages().audioRecord, 8, 10));
-  ASSERT_TRUE(window.SendData("Tavrin ORLOAUDIORECORD", 0, 10, std::vector<uint8_t>(40, 7)));
-  const size_t before = blocks_.size();
-  ASSERT_TRUE(WaitForBlocks(before + 5));
+  ASSERT_TRUE(WaitUntil([this] { return Blocks(2).size() >= 3; }));
+  EXPECT_EQ(Blocks(2), (std::vector<QByteArray>{StyleValues(56, 28, 255), StyleValues(56, 113, 255),
+                                                StyleValues(255, 113, 255)}));
   EXPECT_EQ(capture.state(), QProcess::Running);
 
   capture.terminate();
   ASSERT_TRUE(capture.waitForFinished(10000));
   EXPECT_EQ(capture.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(capture.exitCode(), 0);
+  const QByteArray log = capture.readAllStandardError();
+  for (const char* line : {"music colour 2 1 9", "green 4", "colour block of 12 bytes ignored", "red 9"})
+    EXPECT_TRUE(log.contains(line)) << line << "\n" << log.constData();
 }
 
 TEST_F(CaptureBusTest, WithoutItsWindowItEndsByItself) {

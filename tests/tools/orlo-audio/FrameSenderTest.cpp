@@ -95,10 +95,12 @@ TEST(OptionsTest, SineAndTargetAreCheckedAndBadInputIsRefused) {
   EXPECT_EQ(o->target, "Level Receiver");
   EXPECT_TRUE(ParseOptions({"--sine", "20000"}, error));
   EXPECT_TRUE(ParseOptions({"--help"}, error)->help);
+  EXPECT_TRUE(ParseOptions({"--silence"}, error)->silence);
 
   for (const auto& bad : std::vector<std::vector<std::string>>{
            {"--sine"}, {"--sine", "0"}, {"--sine", "-5"}, {"--sine", "20001"}, {"--sine", "1k"},
-           {"--sine", ""}, {"--sine", "nan"}, {"--sine", "1e400"}, {"--to"}, {"--to", ""}, {"--loud"}}) {
+           {"--sine", ""}, {"--sine", "nan"}, {"--sine", "1e400"}, {"--to"}, {"--to", ""}, {"--loud"},
+           {"--silence", "--sine", "50"}}) {
     error.clear();
     EXPECT_FALSE(ParseOptions(bad, error)) << bad.back();
     EXPECT_FALSE(error.empty()) << bad.back();
