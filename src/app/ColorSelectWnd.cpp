@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ColourPaletteUI.h"
+#include "ui/ColorPaletteUI.h"
 #include "platform/DebugLog.h"
 #include "ui/NotifyBridge.h"
 #include "ui/Selection.h"
@@ -52,13 +52,8 @@ CColorSelectWnd::CColorSelectWnd(QWidget* owner, CColourOptionFile file)
   setObjectName(QStringLiteral("colorselectwnd"));
 }
 
-QWidget* CColorSelectWnd::CreateControl(const std::string& className, QWidget* parent) {
-  if (className == "CColourPaletteUI") return new CColourPaletteUI(parent);
-  return nullptr;
-}
-
 void CColorSelectWnd::InitWindow() {
-  palette_ = FindControl<CColourPaletteUI>("Pallet");
+  palette_ = FindControl<ui::CColorPaletteUI>("Pallet");
   for (int channel = 0; channel < 3; ++channel) {
     if (QLineEdit* field = Field(channel)) {
       field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), field));
@@ -77,7 +72,7 @@ QAbstractButton* CColorSelectWnd::Collected(int index) const {
 QLineEdit* CColorSelectWnd::Field(int channel) const { return FindControl<QLineEdit>(kFieldNames[channel]); }
 
 bool CColorSelectWnd::Open(uint32_t argb, bool offerSevenColour) {
-  if (Root() == nullptr && !Create("colorselectwnd", this)) return false;
+  if (Root() == nullptr && !Create("colorselectwnd")) return false;
   options_ = file_.Load();
   ShowSwatches();
   if (QWidget* seven = FindControl("7color_layout")) seven->setVisible(offerSevenColour);
@@ -109,7 +104,7 @@ void CColorSelectWnd::ShowCollected(int index) {
 
 void CColorSelectWnd::SetCurrent(uint32_t argb, Source source) {
   colour_ = argb | kOpaque;
-  if (source != Source::kPalette && palette_) palette_->SetColour(QColor::fromRgba(colour_));
+  if (source != Source::kPalette && palette_) palette_->SetSelectColor(colour_);
   if (source != Source::kFields) {
     for (int channel = 0; channel < 3; ++channel) {
       if (QLineEdit* field = Field(channel)) field->setText(QString::number(colour_ >> (16 - 8 * channel) & 0xFF));

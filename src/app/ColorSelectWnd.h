@@ -23,9 +23,11 @@ class QLineEdit;
 
 namespace orlo {
 
-class CColourPaletteUI;
+namespace ui {
+class CColorPaletteUI;
+}
 
-class CColorSelectWnd : public ui::CWindowUI, private ui::IDialogBuilderCallback {
+class CColorSelectWnd : public ui::CWindowUI {
   Q_OBJECT
  public:
   // Runs the prepared window until it closes and gives its result (1 for OK). The default shows
@@ -59,7 +61,6 @@ class CColorSelectWnd : public ui::CWindowUI, private ui::IDialogBuilderCallback
  private:
   enum class Source { kOther, kPalette, kFields };
 
-  QWidget* CreateControl(const std::string& className, QWidget* parent) override;
   QAbstractButton* Preset(int index) const;
   QAbstractButton* Collected(int index) const;
   QLineEdit* Field(int channel) const;
@@ -77,7 +78,7 @@ class CColorSelectWnd : public ui::CWindowUI, private ui::IDialogBuilderCallback
 
   CColourOptionFile file_;
   ColourOptions options_;
-  QPointer<CColourPaletteUI> palette_;
+  QPointer<ui::CColorPaletteUI> palette_;
   uint32_t colour_ = 0xFFFFFFFFu;
   bool sevenColour_ = false;
 };

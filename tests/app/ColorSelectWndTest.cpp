@@ -17,7 +17,8 @@
 #include "DocShot.h"
 #include "app/ColorSelectWnd.h"
 #include "app/ColourOptionFile.h"
-#include "app/ColourPaletteUI.h"
+#include "ui/ColorPaletteUI.h"
+#include "ui/ControlFactory.h"
 #include "app/WindowRouterHost.h"
 #include "platform/UserNotice.h"
 #include "profile/JsonFile.h"
@@ -31,6 +32,7 @@ constexpr const char* kDefaultCopy = ORLO_SOURCE_DIR "/DefaultData/color_option_
 class ColorSelectWndTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ui::RegisterToolkitControls();  // the palette, as the program registers it at start
     ASSERT_TRUE(ui::CLanguageStore::GetInstance().LoadLanguage("lan_en.xml"));
     previousSink = SetUserNoticeSink([this](const std::string& text) { notices.push_back(text); });
     ForgetUserNotices();
@@ -74,9 +76,12 @@ void Show(ui::CWindowUI& w) {
 }
 
 // A left-button press at `at` (QTest takes a null point for the middle).
+// A click of the left button at `at`: the palette announces its colour on the release.
 void Press(QWidget* w, QPoint at) {
   QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(w, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &release);
 }
 
 QString FieldText(ui::CWindowUI& w, const char* name) { return w.FindControl<QLineEdit>(name)->text(); }
@@ -222,11 +227,11 @@ TEST_F(ColorSelectWndTest, FieldsClampAndFollowThePalette) {
   QApplication::sendEvent(green, &out);
   EXPECT_EQ(green->text(), "0");
 
-  // The palette's top left corner is full red at the brightness shown; its strip's foot is black.
-  auto* palette = wnd.FindControl<CColourPaletteUI>("Pallet");
+  // The palette's top edge is white, its foot black.
+  auto* palette = wnd.FindControl<ui::CColorPaletteUI>("Pallet");
   Press(palette, QPoint(0, 0));
-  EXPECT_EQ(wnd.Colour(), 0xFFFF0000u);
-  EXPECT_EQ(FieldText(wnd, "color_edit_g"), "0");
+  EXPECT_EQ(wnd.Colour(), 0xFFFFFFFFu);
+  EXPECT_EQ(FieldText(wnd, "color_edit_g"), "255");
   EXPECT_EQ(FieldText(wnd, "color_edit_r"), "255");
   Press(palette, QPoint(palette->width() - 5, palette->height() - 1));
   EXPECT_EQ(wnd.Colour(), 0xFF000000u);
