@@ -136,6 +136,8 @@ class CMainWnd : public ui::CWindowUI, public ui::IDialogBuilderCallback {
   int LanguageIndex() const { return languageIndex_; }
   int Dpi() const { return dpi_; }
   bool Awake() const { return light_.Awake(); }
+  // Whether the worker thread of a record (CWorkerRecords) still runs.
+  bool WorkerRunning(int record) const { return workers_.Running(record); }
   int LightControlState() const { return light_.State(); }
   const CAudioInbox& Audio() const { return audio_; }
   const CMusicSettings& Music() const { return music_; }

@@ -263,12 +263,13 @@ TEST(UiHandoffTest, SendRunsOnTheUiThreadAndGivesUpWhenStopped) {
   std::atomic<int> ranOn{0};
   std::atomic<bool> firstResult{false}, secondResult{true}, secondRan{false};
   const auto uiThread = QThread::currentThread();
-  std::atomic<bool> firstDone{false}, uiStopping{false};
+  std::atomic<bool> firstDone{false}, uiStopping{false}, secondSending{false};
   records.Start(0, [&](const CStopEvent& stop) {
     firstResult = handoff.Send([&] { ranOn = QThread::currentThread() == uiThread ? 1 : 2; }, stop);
     firstDone = true;
     // The UI thread now stops this worker without pumping events: Send must not block it.
-    while (!uiStopping) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!uiStopping) std::this_thread::yield();
+    secondSending = true;
     secondResult = handoff.Send([&] { secondRan = true; }, stop);
   });
   QDeadlineTimer deadline(3000);
@@ -277,8 +278,8 @@ TEST(UiHandoffTest, SendRunsOnTheUiThreadAndGivesUpWhenStopped) {
   EXPECT_TRUE(firstResult);
   EXPECT_EQ(ranOn, 1);
   uiStopping = true;
-  // Busy without pumping events while the worker waits inside Send, then stop it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  // Busy without pumping events until the worker is on its way into Send, then stop it.
+  while (!secondSending) std::this_thread::yield();
   const auto outcome = records.StopAll(std::chrono::milliseconds(1000));
   EXPECT_EQ(outcome[0], CWorkerRecords::Outcome::Ended);
   EXPECT_FALSE(secondResult);

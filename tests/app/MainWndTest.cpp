@@ -356,8 +356,11 @@ TEST_F(MainWndTest, ExitStopsTheWorkersEvenWhileTheScanWaitsForTheUi) {
   // inside Send, waiting for this (busy) UI thread, when the stop comes.
   static_cast<QPushButton*>(window->FindControl("closebtn"))->click();
   EXPECT_FALSE(window->isVisible());
+  // The close has ended the threads, not just asked them to end: nothing scans afterwards.
+  EXPECT_FALSE(window->WorkerRunning(CWorkerRecords::kScanRecord));
+  EXPECT_FALSE(window->WorkerRunning(CWorkerRecords::kLightSyncRecord));
   const int passes = log.scanPasses;
-  QTest::qWait(250);
+  QCoreApplication::processEvents();
   EXPECT_EQ(log.scanPasses, passes);
 }
 
