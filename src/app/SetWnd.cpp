@@ -19,6 +19,7 @@
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "ui/LanguageStore.h"
+#include "ui/NotifyUI.h"
 #include "update/CurlHttpClient.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateQuery.h"
@@ -31,10 +32,6 @@ namespace orlo {
 namespace {
 constexpr uint32_t kMsgLanguage = 3089;
 constexpr uint32_t kMsgUpToDate = 3094;
-
-bool NameIs(const std::string& name, const char* expected) {
-  return QString::fromStdString(name).compare(QLatin1String(expected), Qt::CaseInsensitive) == 0;
-}
 
 const char* StateTextId(int state) {
   switch (state) {
@@ -156,7 +153,7 @@ void CSetWnd::ShowPage(int page) {
 
 void CSetWnd::Notify(ui::TNotifyUI& msg) {
   const std::string& name = msg.sSenderName;
-  if (msg.sType == ui::notify::kItemSelect && NameIs(name, "Language_combox_info")) {
+  if (msg.sType == ui::notify::kItemSelect && ui::NameIs(name, "Language_combox_info")) {
     const int index = static_cast<int>(msg.wParam);
     if (index < 0 || index == languageIndex_) return;
     languageIndex_ = index;
@@ -164,18 +161,18 @@ void CSetWnd::Notify(ui::TNotifyUI& msg) {
     return;
   }
   if (msg.sType != ui::notify::kClick) return;
-  if (NameIs(name, "closebtn") || NameIs(name, "laterbtn")) {
+  if (ui::NameIs(name, "closebtn") || ui::NameIs(name, "laterbtn")) {
     close();
-  } else if (NameIs(name, "set_autostart_check")) {
+  } else if (ui::NameIs(name, "set_autostart_check")) {
     ToggleAutostart();
-  } else if (NameIs(name, "set_lang_tab")) {
+  } else if (ui::NameIs(name, "set_lang_tab")) {
     ShowPage(kLanguagePage);
-  } else if (NameIs(name, "set_update_tab")) {
+  } else if (ui::NameIs(name, "set_update_tab")) {
     ShowPage(kUpdatePage);
     if (!checking_ && list_.Rows().empty()) StartCheck();
-  } else if (NameIs(name, "update_fw_and_ap")) {
+  } else if (ui::NameIs(name, "update_fw_and_ap")) {
     if (auto* stack = FindControl<QStackedWidget>("get_update_tab_layout")) stack->setCurrentIndex(1);
-  } else if (NameIs(name, "update_OK_btn")) {
+  } else if (ui::NameIs(name, "update_OK_btn")) {
     OnConfirm();
   }
 }

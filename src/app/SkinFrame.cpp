@@ -11,17 +11,12 @@
 
 #include "app/SkinBroadcaster.h"
 #include "ui/LanguageStore.h"
+#include "ui/NotifyUI.h"
 #include "ui/ResourceManager.h"
 
 namespace orlo {
 
 namespace {
-bool NameStartsWith(const std::string& name, const char* prefix) {
-  return QString::fromStdString(name).startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
-}
-bool NameIs(const std::string& name, const char* expected) {
-  return QString::fromStdString(name).compare(QLatin1String(expected), Qt::CaseInsensitive) == 0;
-}
 
 std::string ChoosePng(QWidget* parent) {
   const QString file = QFileDialog::getOpenFileName(parent, QString::fromStdString(ui::TextOf("skin_custom_title")),
@@ -76,13 +71,13 @@ void CSkinFrame::Notify(ui::TNotifyUI& msg) {
   if (msg.sType != ui::notify::kClick || msg.pSender == nullptr) return;
   const std::string& name = msg.sSenderName;
   CSkinBroadcaster& skins = CSkinBroadcaster::GetInstance();
-  if (NameStartsWith(name, "skin_image_btn")) {
+  if (ui::NameStartsWith(name, "skin_image_btn")) {
     SkinChangedParam p;
     p.image = msg.pSender->property("userdata").toString().toStdString();
     if (p.image.empty()) return;
     skins.Broadcast(p);
     setting_.StoreImage(p.image);
-  } else if (NameStartsWith(name, "skin_color_btn")) {
+  } else if (ui::NameStartsWith(name, "skin_color_btn")) {
     const QString text = msg.pSender->property("bkcolor").toString().mid(1);
     bool ok = false;
     const uint32_t value = text.toUInt(&ok, 16);
@@ -91,16 +86,16 @@ void CSkinFrame::Notify(ui::TNotifyUI& msg) {
     p.isColour = true;
     p.colour = text.size() <= 6 ? (0xFF000000u | value) : value;
     skins.Broadcast(p);
-  } else if (NameIs(name, "skin_color")) {
+  } else if (ui::NameIs(name, "skin_color")) {
     if (auto* tab = FindControl<QStackedWidget>("skin_tab")) tab->setCurrentIndex(1);
-  } else if (NameIs(name, "skin_image")) {
+  } else if (ui::NameIs(name, "skin_image")) {
     if (auto* tab = FindControl<QStackedWidget>("skin_tab")) tab->setCurrentIndex(0);
-  } else if (NameIs(name, "skin_reset")) {
+  } else if (ui::NameIs(name, "skin_reset")) {
     SkinChangedParam p;
     p.image = CSkinSetting::kDefaultImage;
     skins.Broadcast(p);
     setting_.StoreReset();
-  } else if (NameIs(name, "skin_Custom")) {
+  } else if (ui::NameIs(name, "skin_Custom")) {
     const std::string file = chooseFile_ ? chooseFile_(parentWidget()) : std::string();
     if (file.empty()) return;
     SkinChangedParam p;

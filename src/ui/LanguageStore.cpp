@@ -121,4 +121,11 @@ std::string FormatTextWithNumber(const std::string& text, long long value) {
 
 std::string TextOf(const std::string& id) { return CLanguageStore::GetInstance().Text(id); }
 
+std::string KeyNameText(const std::string& id) {
+  static const std::string kPrefix = "keyboard_key_";
+  const std::string text = TextOf(id);
+  if (text == id && id.rfind(kPrefix, 0) == 0) return id.substr(kPrefix.size());
+  return text;
+}
+
 }  // namespace orlo::ui

@@ -48,6 +48,9 @@ std::string FormatTextWithNumber(const std::string& text, long long value);
 
 // Short form for code: the current language's text of `id`.
 std::string TextOf(const std::string& id);
+// A key name's text; a key without a translation shows its legend (the part of a
+// "keyboard_key_" id after the prefix).
+std::string KeyNameText(const std::string& id);
 
 inline constexpr const char* kTextIdProperty = "textid";
 inline constexpr const char* kToolTipIdProperty = "tooltipid";

@@ -1,12 +1,25 @@
 #pragma once
 // The one notification type of the toolkit: a type string, the sender control (compared by name)
 // and two integers. Windows and other listeners receive them through INotifyUI.
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QWidget;
 
 namespace orlo::ui {
+
+// Control names compare without regard to case (ASCII), as layouts spell them either way.
+inline bool NameIs(std::string_view name, std::string_view expected) {
+  return std::equal(name.begin(), name.end(), expected.begin(), expected.end(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  });
+}
+inline bool NameStartsWith(std::string_view name, std::string_view prefix) {
+  return name.size() >= prefix.size() && NameIs(name.substr(0, prefix.size()), prefix);
+}
 
 // Notification type strings, spelled as the layouts and routing code compare them.
 namespace notify {

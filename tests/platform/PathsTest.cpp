@@ -33,7 +33,6 @@ class ProgramFolderTest : public ::testing::Test {
   ProgramFolderHints hints;
 };
 
-}  // namespace
 
 TEST_F(ProgramFolderTest, AnInstalledTreeIsFoundFromTheExecutableUnderAnyPrefix) {
   const std::string configured = Data("usr/local/share/tavrin-orlo");
@@ -62,3 +61,5 @@ TEST_F(ProgramFolderTest, NothingFoundGivesTheSourceTreeElseTheExecutablesFolder
   hints.sourceDir.clear();
   EXPECT_EQ(Find("nowhere/bin/orlo"), (root / "nowhere/bin").string() + "/");
 }
+
+}  // namespace

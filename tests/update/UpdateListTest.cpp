@@ -7,17 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "update/TableRow.h"
 #include "update/UpdateList.h"
 #include "update/UpdateTimeFile.h"
 
 namespace orlo::update {
 namespace {
-
-UpdateEntry Row(size_t tableRow, int32_t version) {
-  UpdateEntry e = kUpdateTable[tableRow];
-  e.rowVersion = version;
-  return e;
-}
 
 UpdateResult Newer(const std::string& version) {
   UpdateResult r;

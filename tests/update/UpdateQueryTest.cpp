@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/SimBackend.h"
+#include "update/TableRow.h"
 #include "update/UpdateQuery.h"
 #include "update/UpdateRows.h"
 #include "update/UpdateSettings.h"
@@ -30,12 +31,6 @@ HttpReply Answer(const std::string& body) {
   r.status = 200;
   r.body = body;
   return r;
-}
-
-UpdateEntry Row(size_t tableRow, int32_t version) {
-  UpdateEntry e = kUpdateTable[tableRow];
-  e.rowVersion = version;
-  return e;
 }
 
 TEST(UpdateQueryTest, RequestPerRow) {

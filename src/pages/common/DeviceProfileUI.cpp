@@ -21,7 +21,6 @@ constexpr const char* kTabNames[CDeviceProfileUI::kFunctionTabs] = {
     "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
     "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"};
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 CDeviceProfileUI::CDeviceProfileUI(QWidget* parent) : QWidget(parent) {
@@ -89,8 +88,8 @@ void CDeviceProfileUI::Refill() {
   const int keep = combo_->currentIndex();
   combo_->clear();
   for (const auto& e : entries) {
-    combo_->addItem(Q(e.name));
-    combo_->setItemData(combo_->count() - 1, Q(e.name), Qt::ToolTipRole);
+    combo_->addItem(QString::fromStdString(e.name));
+    combo_->setItemData(combo_->count() - 1, QString::fromStdString(e.name), Qt::ToolTipRole);
   }
   if (keep >= 0 && keep < combo_->count()) combo_->setCurrentIndex(keep);
 }
@@ -201,7 +200,7 @@ std::string CDeviceProfileUI::GetNameEditText() const {
 }
 
 void CDeviceProfileUI::SetNameEditText(const std::string& text) {
-  if (nameEdit_ != nullptr) nameEdit_->setText(Q(text));
+  if (nameEdit_ != nullptr) nameEdit_->setText(QString::fromStdString(text));
 }
 
 void CDeviceProfileUI::ShowProfileMenu(bool show) {

@@ -23,15 +23,6 @@ namespace {
 constexpr const char* kKeyGlow = "file='image/keyboard/key_glow.svg'";
 
 std::string Name(const char* prefix, int i) { return prefix + std::to_string(i); }
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// A key name's text; a key without a translation shows its legend (the name id's last part).
-std::string KeyText(const std::string& id) {
-  static const std::string kPrefix = "keyboard_key_";
-  const std::string text = ui::TextOf(id);
-  if (text == id && id.rfind(kPrefix, 0) == 0) return id.substr(kPrefix.size());
-  return text;
-}
 
 // The shown name of an assignment (parts of a combined key translated one by one).
 std::string ShownName(const AssignCode& code, const std::vector<std::string>& macros) {
@@ -41,7 +32,7 @@ std::string ShownName(const AssignCode& code, const std::vector<std::string>& ma
   std::string shown;
   for (const std::string& part : NameParts(name->text)) {
     if (!shown.empty()) shown += '+';
-    shown += KeyText(part);
+    shown += ui::KeyNameText(part);
   }
   return shown;
 }
@@ -56,13 +47,13 @@ CTessaroKeyboardDevice* CKeyboardPageUI::Keyboard() const {
 
 template <class T>
 T* CKeyboardPageUI::Child(const std::string& name) const {
-  return findChild<T*>(Q(name));
+  return findChild<T*>(QString::fromStdString(name));
 }
 
 std::string CKeyboardPageUI::Translate(const std::string& id) const {
   // The hidden label translates a language key the way every label does.
   if (textTest_ == nullptr) return ui::TextOf(id);
-  textTest_->setText(Q(ui::TextOf(id)));
+  textTest_->setText(QString::fromStdString(ui::TextOf(id)));
   return textTest_->text().toStdString();
 }
 
@@ -155,7 +146,7 @@ int CKeyboardPageUI::SelectRepeatDelay(int index) {
   if (index < 0 || index >= kRepeatDelays) index = 0;
   for (int i = 0; i < kRepeatDelays; ++i) SetCheckedQuietly(delays_[i], i == index);
   if (auto* label = Child<QLabel>("repeat_delay_time_label1"))
-    label->setText(Q(Translate("Repeat_Delay_Time") + std::to_string(index * 250 + 250) + "ms"));
+    label->setText(QString::fromStdString(Translate("Repeat_Delay_Time") + std::to_string(index * 250 + 250) + "ms"));
   return index;
 }
 
@@ -170,8 +161,8 @@ void CKeyboardPageUI::ShowSystemSettings() {
   SelectRepeatDelay(s.repeatDelay);
   if (auto* input = Child<QLineEdit>("repeat_input_richedit")) {
     input->clear();
-    input->setPlaceholderText(Q(Translate("Repeat_input_text")));
-    input->setToolTip(Q(Translate("Repeat_input_text")));
+    input->setPlaceholderText(QString::fromStdString(Translate("Repeat_input_text")));
+    input->setToolTip(QString::fromStdString(Translate("Repeat_input_text")));
   }
   SelectReportRate(s.pollingRate);
 }
@@ -235,8 +226,8 @@ void CKeyboardPageUI::ShowKeyAssignments() {
     if (b == nullptr) continue;
     const AssignCode current = p < static_cast<int>(list.size()) ? list[p].Current() : factory[p];
     const std::string name = ShownName(current, macros);
-    b->setText(Q(name));
-    b->setToolTip(Q(Translate("Key_Set") + name));
+    b->setText(QString::fromStdString(name));
+    b->setToolTip(QString::fromStdString(Translate("Key_Set") + name));
     // Drawn highlighted when the key no longer does what its legend says.
     const bool changed = name != ShownName(factory[p], macros);
     if (b->property("changed").toBool() != changed) {
@@ -266,7 +257,7 @@ void CKeyboardPageUI::ShowSelectedKeyName(int index) {
     if (index < static_cast<int>(kb->KeyList().size())) current = kb->KeyList()[static_cast<size_t>(index)].Current();
   }
   const std::string legend = ShownName(keyboard::KeyPositionCodes()[static_cast<size_t>(index)], macros);
-  label->setText(Q(legend + ": " + ShownName(current, macros)));
+  label->setText(QString::fromStdString(legend + ": " + ShownName(current, macros)));
 }
 
 // ---- LEDs -----------------------------------------------------------------------------------------

@@ -28,8 +28,6 @@ constexpr int kTextIdRole = Qt::UserRole + 1;
 constexpr uint8_t kModifierEntries = 8;  // key table rows 0-7: the modifiers
 constexpr uint8_t kFirstKeyEntry = 8;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 // Option of modifier row i (left and right keys fold onto the same option, 1 to 4).
 int FoldedOption(int row) { return (row + 1) % 5 + (row + 1) / 5; }
 
@@ -38,14 +36,6 @@ int ModifierRow(uint8_t bits) {
   for (int i = 0; i < kModifierEntries; ++i)
     if (KeyCodeTable()[static_cast<size_t>(i)].code1 == bits) return i;
   return -1;
-}
-
-// A key's text: its translation, or its legend (the name id's last part) when it has none.
-std::string KeyText(const std::string& id) {
-  static const std::string kPrefix = "keyboard_key_";
-  const std::string text = ui::TextOf(id);
-  if (text == id && id.rfind(kPrefix, 0) == 0) return id.substr(kPrefix.size());
-  return text;
 }
 
 std::vector<std::string> NameIds(std::span<const KeyCodeEntry> table) {
@@ -67,8 +57,8 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& ids, bool isId 
   const int selected = combo->currentIndex();
   combo->clear();
   for (const std::string& id : ids) {
-    combo->addItem(Q(isId ? ui::TextOf(id) : id));
-    if (isId) combo->setItemData(combo->count() - 1, Q(id), kTextIdRole);
+    combo->addItem(QString::fromStdString(isId ? ui::TextOf(id) : id));
+    if (isId) combo->setItemData(combo->count() - 1, QString::fromStdString(id), kTextIdRole);
   }
   combo->setCurrentIndex(selected < combo->count() ? selected : -1);
 }
@@ -176,8 +166,8 @@ void CKeySetControlUI::FillLists() {
       // The keyboard has no resolution stages and no guns.
       if (kind_ == kKindKeyboard && (n == kFnDpi || n == kFnGunKey)) continue;
       const std::string id = "keyset_fun_" + std::to_string(n);
-      functions_->addItem(Q(ui::TextOf(id)), n);
-      functions_->setItemData(functions_->count() - 1, Q(id), kTextIdRole);
+      functions_->addItem(QString::fromStdString(ui::TextOf(id)), n);
+      functions_->setItemData(functions_->count() - 1, QString::fromStdString(id), kTextIdRole);
     }
     functions_->setCurrentIndex(functions_->findData(selected));
   }
@@ -195,7 +185,7 @@ void CKeySetControlUI::FillLists() {
 void CKeySetControlUI::RefreshTexts() {
   if (!built_) return;
   FillLists();
-  if (!keyNameId_.empty()) keyText_->setText(Q(KeyText(keyNameId_)));
+  if (!keyNameId_.empty()) keyText_->setText(QString::fromStdString(ui::KeyNameText(keyNameId_)));
 }
 
 void CKeySetControlUI::SetKind(uint16_t kind) {
@@ -213,7 +203,7 @@ void CKeySetControlUI::SetMacroNames(const std::vector<std::string>& names) {
 void CKeySetControlUI::AddMacroItem(const std::string& name) {
   if (macro_ == nullptr) return;
   CNotifyBridge::Mute mute(macro_);
-  macro_->addItem(Q(name));
+  macro_->addItem(QString::fromStdString(name));
 }
 
 void CKeySetControlUI::RemoveMacroItem(int index) {
@@ -224,7 +214,7 @@ void CKeySetControlUI::RemoveMacroItem(int index) {
 
 void CKeySetControlUI::RenameMacroItem(int index, const std::string& name) {
   if (macro_ == nullptr || index < 0 || index >= macro_->count() || name.empty()) return;
-  macro_->setItemText(index, Q(name));
+  macro_->setItemText(index, QString::fromStdString(name));
 }
 
 // ---- decoding ---------------------------------------------------------------------------------------
@@ -454,7 +444,7 @@ KeyAssign CKeySetControlUI::ReadAssign() {
 
 void CKeySetControlUI::SetKeyboardText(const std::string& nameId) {
   keyNameId_ = nameId;
-  if (keyText_ != nullptr) keyText_->setText(nameId.empty() ? QString() : Q(KeyText(nameId)));
+  if (keyText_ != nullptr) keyText_->setText(nameId.empty() ? QString() : QString::fromStdString(ui::KeyNameText(nameId)));
 }
 
 std::string CKeySetControlUI::KeyboardText() const {

@@ -41,8 +41,6 @@ constexpr int kDoubleClickMax = 900;
 
 std::string Name(const char* prefix, int i) { return prefix + std::to_string(i); }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 void Repolish(QWidget* w) {
   w->style()->unpolish(w);
   w->style()->polish(w);
@@ -64,7 +62,7 @@ CDpiScale CMousePageUI::Scale() const {
 
 template <class T>
 T* CMousePageUI::Child(const std::string& name) const {
-  return findChild<T*>(Q(name));
+  return findChild<T*>(QString::fromStdString(name));
 }
 
 // ---- catalogues ---------------------------------------------------------------------------------
@@ -325,7 +323,7 @@ void CMousePageUI::ShowSettingTab(int index) {
   if (index < 0 || index >= tabs->count()) index = 0;
   tabs->setCurrentIndex(index);
   if (auto* options = Child<QWidget>("mouse_option_layout")) {
-    const QString wanted = Q(Name("mouse_device_seting_option_", index));
+    const QString wanted = QString::fromStdString(Name("mouse_device_seting_option_", index));
     for (QAbstractButton* b : options->findChildren<QAbstractButton*>())
       if (b->objectName().startsWith(QLatin1String("mouse_device_seting_option_")))
         SetCheckedQuietly(b, b->objectName() == wanted);
@@ -445,7 +443,7 @@ void CMousePageUI::ShowSelectedKeyName(int index) {
       text += ": " + shown;
     }
   }
-  label->setText(Q(text));
+  label->setText(QString::fromStdString(text));
 }
 
 void CMousePageUI::ShowKeyAssignments() {
@@ -487,9 +485,9 @@ void CMousePageUI::ShowKeyAssignments() {
 void CMousePageUI::SetKeyInfoRow(int i, const std::string& name) {
   if (i < 0 || i >= kKeyButtons || keys_[i] == nullptr || keyInfoList_ == nullptr) return;
   const std::string title = ui::TextOf(MouseButtonNameId(i));
-  keys_[i]->setProperty("tooltiptitle", Q(title));
-  keys_[i]->setToolTip(QStringLiteral("<b>%1</b><br>%2").arg(Q(title).toHtmlEscaped(), Q(name).toHtmlEscaped()));
-  keys_[i]->setProperty("tooltiptext", Q(name));
+  keys_[i]->setProperty("tooltiptitle", QString::fromStdString(title));
+  keys_[i]->setToolTip(QStringLiteral("<b>%1</b><br>%2").arg(QString::fromStdString(title).toHtmlEscaped(), QString::fromStdString(name).toHtmlEscaped()));
+  keys_[i]->setProperty("tooltiptext", QString::fromStdString(name));
   auto* layout = qobject_cast<QVBoxLayout*>(keyInfoList_->layout());
   if (layout == nullptr) {
     layout = new QVBoxLayout(keyInfoList_);
@@ -522,8 +520,8 @@ void CMousePageUI::SetKeyInfoRow(int i, const std::string& name) {
   if (row == nullptr) return;
   auto* first = row->findChild<QLabel*>(QStringLiteral("keyinfo_key"));
   auto* second = row->findChild<QLabel*>(QStringLiteral("keyinfo_assign"));
-  first->setText(Q(title));
-  const QString full = Q(name);
+  first->setText(QString::fromStdString(title));
+  const QString full = QString::fromStdString(name);
   second->setToolTip(full);
   second->setText(second->fontMetrics().elidedText(full, Qt::ElideRight, second->width()));
   second->setProperty("fulltext", full);
@@ -564,7 +562,7 @@ void CMousePageUI::ShowLogoTip() {
     text += m->CustomLightModes()[mode - 10].name;
   }
   logo_->setProperty("tooltiptitle", QStringLiteral("Logo"));
-  logo_->setToolTip(Q(text));
+  logo_->setToolTip(QString::fromStdString(text));
 }
 
 }  // namespace orlo
