@@ -77,3 +77,11 @@ function(orlo_precompile name)
   endif()
   target_precompile_headers(${name} PRIVATE ${headers})
 endfunction()
+
+# Unity batches: the files of a target compiled a few at a time as one translation unit, so the
+# headers and templates they share are parsed and instantiated once per batch (ORLO_UNITY).
+function(orlo_unity name)
+  if(ORLO_UNITY)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
+endfunction()
