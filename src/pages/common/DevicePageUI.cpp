@@ -182,7 +182,7 @@ bool CDevicePageUI::LedPaintDue() {
     ledsStale_ = true;
     return false;
   }
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = Now();
   if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return false;
   ledsStale_ = false;
   lastLedPaint_ = now;

@@ -55,6 +55,9 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   CTessaroUSBDevice* Device() const { return device_; }
 
   void SetTimerSink(TimerSink sink) { timerSink_ = std::move(sink); }
+  // The clock of the LED paint gap (tests step it by hand); the steady clock by default.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
   void SetPowerSink(PowerSink sink) { powerSink_ = std::move(sink); }
 
   // Page class name as registered in the control factory.
@@ -134,6 +137,14 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   // Whether PaintLeds should paint now: the page is on screen (visible, its window not
   // minimised) and the last paint is kMinLedPaintGap old, or the page was off screen since.
   bool LedPaintDue();
+  // Since the last paint LedPaintDue allowed; whether the page was off screen since then.
+  std::chrono::steady_clock::duration SinceLedPaint() const { return Now() - lastLedPaint_; }
+  bool LedsStale() const { return ledsStale_; }
+  // The next paint shows the current state at once, whatever the gap.
+  void MarkLedsStale() { ledsStale_ = true; }
+  std::chrono::steady_clock::time_point Now() const {
+    return clock_ ? clock_() : std::chrono::steady_clock::now();
+  }
   // Shows an LED word (LedValue) on a light button; false when the button already showed it.
   static bool PaintLight(ui::CDeviceKeyButtonUI* button, uint32_t word);
   // The routes of the page's controls; the base registers those every device page has (the
@@ -156,6 +167,7 @@ class CDevicePageUI : public QWidget, public IDeviceObserver {
   std::optional<CRouteTable> routes_;
   IPageHost noHost_;
   IPageHost* host_ = &noHost_;
+  Clock clock_;
   std::chrono::steady_clock::time_point lastLedPaint_{};
   bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
   QPointer<CDeviceProfileUI> profileControl_;

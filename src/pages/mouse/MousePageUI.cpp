@@ -343,16 +343,7 @@ void CMousePageUI::ShowLighting() {
 
 void CMousePageUI::PaintLeds() {
   CTessaroMouseDevice* m = Mouse();
-  if (m == nullptr || !built_) return;
-  // Nothing on screen to update; showing the page or restoring the window paints the state then.
-  if (!IsOnScreen()) {
-    ledsStale_ = true;
-    return;
-  }
-  const auto now = std::chrono::steady_clock::now();
-  if (!ledsStale_ && now - lastLedPaint_ < kMinLedPaintGap) return;
-  ledsStale_ = false;
-  lastLedPaint_ = now;
+  if (m == nullptr || !built_ || !LedPaintDue()) return;
   const CLedState& leds = m->ledState();
   const int n = std::min(leds.Size(), kLights);
   for (int i = 0; i < n; ++i) PaintLight(lights0_[i], leds.GetWord(i));
@@ -368,12 +359,12 @@ void CMousePageUI::OnLedsChanged() {
 void CMousePageUI::ScheduleLedPaint() {
   if (!IsOnScreen()) {
     // Shown again, the page paints what is current then.
-    ledsStale_ = true;
+    MarkLedsStale();
     ledPaintQueued_ = false;
     return;
   }
-  const auto since = std::chrono::steady_clock::now() - lastLedPaint_;
-  if (ledsStale_ || since >= kMinLedPaintGap) {
+  const auto since = SinceLedPaint();
+  if (LedsStale() || since >= kMinLedPaintGap) {
     PaintLedFrame();
     return;
   }
@@ -390,20 +381,8 @@ void CMousePageUI::ScheduleLedPaint() {
 void CMousePageUI::PaintLedFrame() {
   // Taken back before the LEDs are read: a step after this point asks for the next frame.
   ledPaintQueued_ = false;
-  ledsStale_ = true;  // the frame is due: no second gap check
+  MarkLedsStale();  // the frame is due: no second gap check
   PaintLeds();
-}
-
-bool CMousePageUI::eventFilter(QObject* watched, QEvent* event) {
-  // Restored, the picture shows the current state at once (the base repaints).
-  if (event->type() == QEvent::WindowStateChange && watched == window() && IsOnScreen()) ledsStale_ = true;
-  return CDevicePageUI::eventFilter(watched, event);
-}
-
-void CMousePageUI::showEvent(QShowEvent* event) {
-  // The LEDs moved on while the page was away.
-  ledsStale_ = true;
-  CDevicePageUI::showEvent(event);
 }
 
 // ---- keys --------------------------------------------------------------------------------------

@@ -40,9 +40,6 @@ class CMousePageUI : public CDevicePageUI {
   static constexpr int kRates = 5;
   static constexpr int kKeyButtons = 11;
   static constexpr int kLights = 15;
-  // The picture follows the light thread's steps, repainted at most this often (one frame): the
-  // eye cannot tell it from every step, and each repaint pass is most of the page's cost.
-  static constexpr std::chrono::milliseconds kMinLedPaintGap{33};
 
   explicit CMousePageUI(QWidget* parent = nullptr);
   std::string GetPageClassName() const override { return kClassName; }
@@ -109,8 +106,6 @@ class CMousePageUI : public CDevicePageUI {
   CKeySetRoutes& KeySet() { return keySet_; }
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void RegisterRoutes(CRouteTable& routes) override;
 
  private:
@@ -125,8 +120,6 @@ class CMousePageUI : public CDevicePageUI {
   void OnStageSelected(int stage, bool on);
   void OnStagePositionChanged(int stage, int position);
   void OnStageColourClicked(int stage);
-  std::chrono::steady_clock::time_point lastLedPaint_{};
-  bool ledsStale_ = true;  // the page was off screen since its last paint: paint at once
   std::atomic<bool> ledPaintQueued_{false};
   QTimer* ledFrame_ = nullptr;  // single shot: the frame gap has passed
   // UI thread: paints now or arms ledFrame_ for the rest of the gap.

@@ -58,22 +58,23 @@ TEST_F(MousePageIdleTest, HiddenOrMinimisedPageKeepsItsButtonsUntilShown) {
 
 TEST_F(MousePageIdleTest, LedPaintsFollowEachOtherNoFasterThanTheGap) {
   OpenOnScreenStill();
+  auto now = std::chrono::steady_clock::now();
+  page_->SetClock([&now] { return now; });
   mouse_->ledState().Fill({255, 0, 0}, 4);
-  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
+  now += std::chrono::milliseconds(40);
   page_->PaintLeds();
   ASSERT_EQ(LitButtons(), CMousePageUI::kLights);
 
-  // Switched off right after a paint: the next tick leaves the picture as it is ...
-  const auto painted = std::chrono::steady_clock::now();
+  // Switched off 32 ms after a paint: the tick leaves the picture as it is ...
   mouse_->ledState().Fill({0, 0, 0}, 0);
+  now += std::chrono::milliseconds(32);
   page_->PaintLeds();
-  if (std::chrono::steady_clock::now() - painted < CMousePageUI::kMinLedPaintGap) {
-    EXPECT_EQ(LitButtons(), CMousePageUI::kLights);
-  }
-  // ... and a tick after the gap shows the new state.
-  QTest::qWait(CMousePageUI::kMinLedPaintGap.count() + 10);
+  EXPECT_EQ(LitButtons(), CMousePageUI::kLights);
+  // ... and a tick 33 ms after the paint shows the new state.
+  now += std::chrono::milliseconds(1);
   page_->PaintLeds();
   EXPECT_EQ(LitButtons(), 0);
+  page_->SetClock({});
 }
 
 TEST_F(MousePageIdleTest, LightThreadNoticesPaintThePictureOneFrameAtATime) {
