@@ -24,11 +24,6 @@ void ReadIndex(const Json::Value* info, const char* key, int& index) {
   if (stored >= 0 && stored < ColourOptions::kCount) index = static_cast<int>(stored);
 }
 
-bool EnsureFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos || paths::EnsureFolder(path.substr(0, slash + 1));
-}
-
 }  // namespace
 
 CColourOptionFile::CColourOptionFile()
@@ -132,7 +127,7 @@ ColourOptions CColourOptionFile::Load() const {
   // Repaired under the file's lock, from what it holds by then: another program may have written
   // the swatches meanwhile.
   options = defaults;
-  if (!EnsureFolderOf(userPath_)) return options;
+  if (!paths::EnsureFolderOf(userPath_)) return options;
   file.UpdateDocument(userPath_, [&](Json::Value& doc) {
     if (FromDocument(doc, defaults, options)) return false;
     ToDocument(defaults, doc);
@@ -142,7 +137,7 @@ ColourOptions CColourOptionFile::Load() const {
 }
 
 bool CColourOptionFile::Save(const ColourOptions& options) const {
-  if (!EnsureFolderOf(userPath_)) return false;
+  if (!paths::EnsureFolderOf(userPath_)) return false;
   return CJsonFile().UpdateDocument(userPath_, [&](Json::Value& doc) {
     ToDocument(options, doc);
     return true;

@@ -1,10 +1,8 @@
 #include "app/MusicSettings.h"
 
-#include <cstring>
-#include <filesystem>
-
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
+#include "profile/JsonAccess.h"
 
 namespace orlo {
 
@@ -20,8 +18,7 @@ constexpr const char* kBlue[] = {"nStyleB0", "nStyleB1", "nStyleB2", "nStyleB3"}
 
 // The member `name` of `doc` when doc is an object and the member is one too; null otherwise.
 const Json::Value* ObjectMember(const Json::Value& doc, const char* name) {
-  if (!doc.isObject()) return nullptr;
-  const Json::Value* member = doc.find(name, name + std::strlen(name));
+  const Json::Value* member = json::Peek(&doc, name);
   return member != nullptr && member->isObject() ? member : nullptr;
 }
 
@@ -36,11 +33,6 @@ uint8_t Byte(const Json::Value& object, const char* name) {
   return 0;
 }
 
-std::string Text(const Json::Value& object, const char* name) {
-  const Json::Value& v = object[name];
-  return v.isString() ? v.asString() : std::string();
-}
-
 void PutWord(std::vector<uint8_t>& block, size_t index, uint32_t value) {
   for (size_t b = 0; b < 4; ++b) block[index * 4 + b] = static_cast<uint8_t>(value >> (8 * b));
 }
@@ -49,11 +41,6 @@ void PutWord(std::vector<uint8_t>& block, size_t index, uint32_t value) {
 
 CMusicSettings::CMusicSettings(std::string defaultPath, std::string userPath)
     : defaultPath_(std::move(defaultPath)), userPath_(std::move(userPath)) {}
-
-bool CMusicSettings::PrepareUserFolder() const {
-  const std::string folder = std::filesystem::path(userPath_).parent_path().string();
-  return folder.empty() || paths::EnsureFolder(folder);
-}
 
 void CMusicSettings::Load() {
   const CJsonFile::ReadResult read = file_.Read(userPath_);
@@ -70,7 +57,7 @@ void CMusicSettings::Load() {
     CJsonFile::TellUnreadable(userPath_, read.error);
   } else if (fallback == nullptr) {
     DebugPrintf("music settings: no default copy at %s", defaultPath_.c_str());
-  } else if (PrepareUserFolder()) {
+  } else if (paths::EnsureFolderOf(userPath_)) {
     // Under the file's lock, from what it holds by then: another writer may have put a
     // "Device" there meanwhile, and an invalid file is moved aside first.
     file_.UpdateDocument(userPath_, [&](Json::Value& doc) {
@@ -96,7 +83,7 @@ void CMusicSettings::Reset() {
     DebugPrintf("music settings: no default copy at %s; nothing reset", defaultPath_.c_str());
     return;
   }
-  if (PrepareUserFolder()) {
+  if (paths::EnsureFolderOf(userPath_)) {
     file_.UpdateDocument(userPath_, [&](Json::Value& doc) {
       doc = defaults;
       return true;
@@ -111,7 +98,7 @@ MusicStyleSettings CMusicSettings::ReadStyle() {
   if (const Json::Value* info = ObjectMember(document_, kInfo)) {
     s.style = Byte(*info, kStyle);
     for (size_t i = 0; i < MusicStyleSettings::kStyles; ++i) {
-      s.names[i] = Text(*info, kNames[i]);
+      s.names[i] = json::String(json::Peek(info, kNames[i]));
       s.colours[i] = {Byte(*info, kRed[i]), Byte(*info, kGreen[i]), Byte(*info, kBlue[i])};
     }
   }
@@ -134,7 +121,7 @@ void CMusicSettings::WriteStyle(const MusicStyleSettings& s) {
 }
 
 bool CMusicSettings::Save() {
-  if (!PrepareUserFolder()) return false;
+  if (!paths::EnsureFolderOf(userPath_)) return false;
   return file_.UpdateDocument(userPath_, [&](Json::Value& doc) {
            if (!doc.isObject()) doc = Json::Value(Json::objectValue);
            doc[kDevice] = document_;

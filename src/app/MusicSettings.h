@@ -71,8 +71,6 @@ class CMusicSettings {
   const std::string& UserPath() const { return userPath_; }
 
  private:
-  bool PrepareUserFolder() const;
-
   std::string defaultPath_;
   std::string userPath_;
   CJsonFile file_;

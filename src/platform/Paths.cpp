@@ -78,6 +78,11 @@ bool EnsureFolder(const std::string& folder) {
   return fs::is_directory(folder, ec);
 }
 
+bool EnsureFolderOf(const std::string& path) {
+  const std::string folder = fs::path(path).parent_path().string();
+  return folder.empty() || EnsureFolder(folder);
+}
+
 std::string DeviceFolder(uint16_t kind) { return AppDataFolder() + DeviceFolderName(kind) + "/"; }
 
 std::string DefaultDocumentPath(uint16_t kind) {

@@ -32,6 +32,8 @@ struct ProgramFolderHints {
 std::string FindProgramFolder(const std::string& executable, const ProgramFolderHints& hints);
 // Creates the folder and its parents when missing; true when it exists afterwards.
 bool EnsureFolder(const std::string& folder);
+// EnsureFolder for the folder a file path lies in; true for a bare file name.
+bool EnsureFolderOf(const std::string& path);
 
 // A device family's folder of profiles, macros and light files: AppDataFolder() + its folder
 // name (receiver kinds fold into their wired kind). Not created here.

@@ -3,6 +3,7 @@
 // raising its notification, so filling a page never routes back into the driver as if the user
 // had changed it.
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QSlider>
 
 #include "ui/NotifyBridge.h"
@@ -18,6 +19,13 @@ inline void SetCheckedQuietly(QAbstractButton* b, bool on) {
   b->setAutoExclusive(false);
   b->setChecked(on);
   b->setAutoExclusive(exclusive);
+}
+
+// Selects item `index` (none when out of range) without raising "itemselect".
+inline void SelectQuietly(QComboBox* combo, int index) {
+  if (combo == nullptr) return;
+  ui::CNotifyBridge::Mute mute(combo);
+  combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
 inline void SetValueQuietly(QSlider* s, int v) {

@@ -228,11 +228,6 @@ void CKeySetControlUI::ShowDefault() { Decode(record_.Default()); }
 
 void CKeySetControlUI::ShowCurrent() { Decode(record_.Current()); }
 
-void CKeySetControlUI::SelectQuietly(QComboBox* combo, int index) {
-  CNotifyBridge::Mute mute(combo);
-  combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-}
-
 void CKeySetControlUI::SetTextQuietly(QLineEdit* edit, int value) { edit->setText(QString::number(value)); }
 
 void CKeySetControlUI::ShowRepeat(const AssignCode& c, int count, QComboBox* direction, QLineEdit* countEdit,

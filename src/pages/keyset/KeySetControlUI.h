@@ -117,7 +117,6 @@ class CKeySetControlUI : public QWidget {
   // The modifier bits of option n: the stored current one when it is a single modifier of that
   // option (a right-hand key stays right-hand), else the left-hand key's bit.
   uint8_t ModifierBitsOf(int option) const;
-  static void SelectQuietly(QComboBox* combo, int index);
   static void SetTextQuietly(QLineEdit* edit, int value);
   // A repeated tilt or wheel: delay and speed from code1, the direction from code2's bit 7.
   static void ShowRepeat(const AssignCode& c, int count, QComboBox* direction, QLineEdit* countEdit, QLineEdit* delay,

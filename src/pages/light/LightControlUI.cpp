@@ -40,12 +40,6 @@ uint32_t Argb(uint8_t r, uint8_t g, uint8_t b) {
   return 0xFF000000u | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
 }
 
-void SelectQuietly(QComboBox* combo, int index) {
-  if (combo == nullptr) return;
-  CNotifyBridge::Mute mute(combo);
-  combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-}
-
 void FillQuietly(QComboBox* combo, const char* textPrefix, int count) {
   if (combo == nullptr) return;
   CNotifyBridge::Mute mute(combo);
